@@ -1,0 +1,35 @@
+#pragma once
+
+#include "terrain/mappoint.h"
+
+#include <QVector3D>
+#include <cstdint>
+#include <vector>
+
+// One water drop running downhill: the positions it visited, oldest first (the
+// last is where it is now), and whether it has come to rest or left the map.
+// The path is never empty.
+class WaterDrop
+{
+public:
+    WaterDrop(float x, float y, float z);
+
+    const std::vector<MapPoint>& path() const { return path_; }
+    // The drop's current position. Valid until the next advance.
+    MapPoint* currentPoint() { return &path_.back(); }
+    const MapPoint* currentPoint() const { return &path_.back(); }
+    bool isStopped() const { return stopped_; }
+    void stop() { stopped_ = true; }
+
+    // Moves the drop by step along direction, or stops it when it stagnates,
+    // leaves the map of the given size or reaches a non-finite position.
+    void advance(const QVector3D& direction, float step, std::uint32_t width,
+                 std::uint32_t length);
+
+    // The path point at index, for the map's drop operations.
+    MapPoint& pointAt(std::size_t index) { return path_[index]; }
+
+private:
+    std::vector<MapPoint> path_;
+    bool stopped_ = false;
+};

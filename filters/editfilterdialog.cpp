@@ -1,0 +1,1 @@
+#include "filters/editfilterdialog.h"

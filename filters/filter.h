@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class Map;
+
+// A map filter: apply reads a map and returns a new one of the same width and
+// length, leaving its input unchanged. The name is what the filter list shows.
+class Filter
+{
+public:
+    virtual ~Filter() = default;
+
+    virtual std::unique_ptr<Map> apply(const Map& input) const = 0;
+
+    const QString& name() const { return name_; }
+    void setName(const QString& name) { name_ = name; }
+
+protected:
+    Filter() = default;
+    explicit Filter(const QString& name) : name_(name) {}
+
+private:
+    QString name_;
+};

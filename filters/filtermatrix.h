@@ -1,0 +1,27 @@
+#pragma once
+
+#include "filters/filter.h"
+
+#include <array>
+#include <cstdint>
+
+// A 5 x 5 convolution. Coefficient k weights the input point at offset
+// (k mod 5 - 2, k div 5 - 2): consecutive indices step along x, every fifth
+// along y. Neighbours off the map repeat the nearest border point, and the
+// weighted sum is divided by the coefficients' sum unless that sum is 0.
+class FilterMatrix : public Filter
+{
+public:
+    using Coefficients = std::array<std::int32_t, 25>;
+
+    FilterMatrix();
+    explicit FilterMatrix(const QString& name);
+
+    const Coefficients& getMatrix() const { return coefficients_; }
+    void setMatrix(const Coefficients& coefficients) { coefficients_ = coefficients; }
+
+    std::unique_ptr<Map> apply(const Map& input) const override;
+
+private:
+    Coefficients coefficients_{};
+};

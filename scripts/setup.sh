@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Terravik
+# need, and only those that are missing, so a second run costs nothing.
+# Sourced by run.sh and test.sh; safe to run on its own.
+set -euo pipefail
+
+TERRAVIK_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qtbase5-dev libqt5opengl5-dev libglu1-mesa-dev
+  xvfb xauth libgl1-mesa-dri fonts-dejavu-core
+  libbenchmark-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
+  xdotool imagemagick
+)
+
+terravik_install_packages() {
+  local missing=()
+  local package
+  for package in "${TERRAVIK_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  if ((${#missing[@]} == 0)); then
+    return 0
+  fi
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  if ((EUID != 0)); then sudo=(sudo); fi
+  "${sudo[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# terravik_build <build-dir> [cmake options...]: configures once, then builds
+# incrementally.
+terravik_build() {
+  local dir="$1"
+  shift
+  local root
+  root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+  if [[ ! -f "$root/$dir/build.ninja" ]]; then
+    cmake -S "$root" -B "$root/$dir" -G Ninja "$@"
+  fi
+  cmake --build "$root/$dir" -j "$(nproc)"
+}
+
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+  terravik_install_packages
+fi

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Sets up this machine, builds Terravik twice (build/ as shipped, build-asan/
+# with AddressSanitizer, LeakSanitizer and UBSan) and runs the whole suite in
+# both. Widget tests need a display: without one, CTest runs under Xvfb.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+source "$here/setup.sh"
+
+terravik_install_packages
+terravik_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+terravik_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTERRAVIK_SANITIZE=ON -DTERRAVIK_BUILD_BENCH=OFF
+
+with_display=()
+if [[ -z "${DISPLAY:-}" ]]; then
+  with_display=(xvfb-run -a -s "-screen 0 1280x1024x24")
+fi
+
+status=0
+for dir in build build-asan; do
+  echo "=== Tests in $dir ==="
+  (cd "$root/$dir" && "${with_display[@]}" ctest --output-on-failure -j "$(nproc)") || status=1
+done
+exit "$status"
