@@ -1,1 +1,190 @@
 #include "filters/editfilterdialog.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSizePolicy>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int MatrixSide = 5;
+constexpr int CoefficientLimit = 100;
+
+static_assert(std::tuple_size<FilterMatrix::Coefficients>::value ==
+                  std::size_t(EditFilterDialogForm::CoefficientCount),
+              "one spin box per coefficient");
+
+QString coefficientBoxName(int number)
+{
+    return number == 1 ? QStringLiteral("spinBox") : QStringLiteral("spinBox_%1").arg(number);
+}
+
+// Numbers run down each column of the grid, column after column.
+QSpinBox* addCoefficientBox(QDialog* dialog, QGridLayout* grid, int number)
+{
+    auto* box = new QSpinBox(dialog);
+    box->setObjectName(coefficientBoxName(number));
+    box->setRange(-CoefficientLimit, CoefficientLimit);
+    box->setValue(0);
+    grid->addWidget(box, (number - 1) % MatrixSide, (number - 1) / MatrixSide, 1, 1);
+    return box;
+}
+
+QLabel* addHeaderLabel(QDialog* dialog, QVBoxLayout* column, const char* name)
+{
+    auto* label = new QLabel(dialog);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setSizePolicy(QSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed));
+    label->setMinimumSize(QSize(382, 12));
+    label->setMaximumSize(QSize(16777215, 12));
+    column->addWidget(label);
+    return label;
+}
+
+} // namespace
+
+EditFilterDialogForm::CoefficientBoxes EditFilterDialogForm::coefficientBoxes() const
+{
+    return {spinBox,    spinBox_2,  spinBox_3,  spinBox_4,  spinBox_5,  spinBox_6,  spinBox_7,
+            spinBox_8,  spinBox_9,  spinBox_10, spinBox_11, spinBox_12, spinBox_13, spinBox_14,
+            spinBox_15, spinBox_16, spinBox_17, spinBox_18, spinBox_19, spinBox_20, spinBox_21,
+            spinBox_22, spinBox_23, spinBox_24, spinBox_25};
+}
+
+void EditFilterDialogForm::setupForm(QDialog* dialog)
+{
+    if (dialog->objectName().isEmpty())
+        dialog->setObjectName(QStringLiteral("EditFilterDialog"));
+    dialog->resize(400, 300);
+    dialog->setSizePolicy(QSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed));
+    dialog->setMinimumSize(QSize(400, 300));
+    dialog->setMaximumSize(QSize(400, 300));
+    dialog->setSizeGripEnabled(false);
+    dialog->setModal(false);
+
+    verticalLayout = new QVBoxLayout(dialog);
+    verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
+    label_2 = addHeaderLabel(dialog, verticalLayout, "label_2");
+    customNameLineEdit = new QLineEdit(dialog);
+    customNameLineEdit->setObjectName(QStringLiteral("customNameLineEdit"));
+    verticalLayout->addWidget(customNameLineEdit);
+    label = addHeaderLabel(dialog, verticalLayout, "label");
+
+    matrixGridLayout = new QGridLayout();
+    matrixGridLayout->setObjectName(QStringLiteral("matrixGridLayout"));
+    matrixGridLayout->setSizeConstraint(QLayout::SetMaximumSize);
+    matrixGridLayout->setHorizontalSpacing(6);
+    matrixGridLayout->setVerticalSpacing(12);
+    spinBox_4 = addCoefficientBox(dialog, matrixGridLayout, 4);
+    spinBox_5 = addCoefficientBox(dialog, matrixGridLayout, 5);
+    spinBox_2 = addCoefficientBox(dialog, matrixGridLayout, 2);
+    spinBox_3 = addCoefficientBox(dialog, matrixGridLayout, 3);
+    spinBox = addCoefficientBox(dialog, matrixGridLayout, 1);
+    spinBox_19 = addCoefficientBox(dialog, matrixGridLayout, 19);
+    spinBox_20 = addCoefficientBox(dialog, matrixGridLayout, 20);
+    spinBox_7 = addCoefficientBox(dialog, matrixGridLayout, 7);
+    spinBox_16 = addCoefficientBox(dialog, matrixGridLayout, 16);
+    spinBox_6 = addCoefficientBox(dialog, matrixGridLayout, 6);
+    spinBox_9 = addCoefficientBox(dialog, matrixGridLayout, 9);
+    spinBox_10 = addCoefficientBox(dialog, matrixGridLayout, 10);
+    spinBox_8 = addCoefficientBox(dialog, matrixGridLayout, 8);
+    spinBox_11 = addCoefficientBox(dialog, matrixGridLayout, 11);
+    spinBox_12 = addCoefficientBox(dialog, matrixGridLayout, 12);
+    spinBox_14 = addCoefficientBox(dialog, matrixGridLayout, 14);
+    spinBox_13 = addCoefficientBox(dialog, matrixGridLayout, 13);
+    spinBox_15 = addCoefficientBox(dialog, matrixGridLayout, 15);
+    spinBox_17 = addCoefficientBox(dialog, matrixGridLayout, 17);
+    spinBox_18 = addCoefficientBox(dialog, matrixGridLayout, 18);
+    spinBox_21 = addCoefficientBox(dialog, matrixGridLayout, 21);
+    spinBox_22 = addCoefficientBox(dialog, matrixGridLayout, 22);
+    spinBox_23 = addCoefficientBox(dialog, matrixGridLayout, 23);
+    spinBox_24 = addCoefficientBox(dialog, matrixGridLayout, 24);
+    spinBox_25 = addCoefficientBox(dialog, matrixGridLayout, 25);
+    verticalLayout->addLayout(matrixGridLayout);
+
+    horizontalLayout = new QHBoxLayout();
+    horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
+    horizontalLayout->setSizeConstraint(QLayout::SetDefaultConstraint);
+    cancelButton = new QPushButton(dialog);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    horizontalLayout->addWidget(cancelButton);
+    okButton = new QPushButton(dialog);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    horizontalLayout->addWidget(okButton);
+    verticalLayout->addLayout(horizontalLayout);
+
+    retranslateForm(dialog);
+
+    // Tab walks the name, then the grid column by column, then the buttons.
+    QWidget* previous = customNameLineEdit;
+    for (QSpinBox* box : coefficientBoxes()) {
+        QWidget::setTabOrder(previous, box);
+        previous = box;
+    }
+    QWidget::setTabOrder(previous, cancelButton);
+    QWidget::setTabOrder(cancelButton, okButton);
+
+    QObject::connect(cancelButton, &QPushButton::clicked, dialog, &QWidget::close);
+    QObject::connect(okButton, &QPushButton::clicked, dialog, &QDialog::accept);
+    okButton->setDefault(true);
+
+    QMetaObject::connectSlotsByName(dialog);
+}
+
+void EditFilterDialogForm::retranslateForm(QDialog* dialog)
+{
+    dialog->setWindowTitle(QCoreApplication::translate("EditFilterDialog", "Edit filter", nullptr));
+    label_2->setText(QCoreApplication::translate(
+        "EditFilterDialog", "Enter a custom name for the filter (leave blank for default).",
+        nullptr));
+    label->setText(
+        QCoreApplication::translate("EditFilterDialog", "Apply a convolution matrix.", nullptr));
+#if QT_CONFIG(whatsthis)
+    const QString coefficientHelp = QCoreApplication::translate(
+        "EditFilterDialog", "A coefficient value which will be used to compute the output map.",
+        nullptr);
+    for (QSpinBox* box : coefficientBoxes())
+        box->setWhatsThis(coefficientHelp);
+#endif
+    cancelButton->setText(QCoreApplication::translate("EditFilterDialog", "Cancel", nullptr));
+    okButton->setText(QCoreApplication::translate("EditFilterDialog", "OK", nullptr));
+}
+
+EditFilterDialog::EditFilterDialog(QWidget* parent)
+    : QDialog(parent), form_(std::make_unique<EditFilterDialogForm>())
+{
+    form_->setupForm(this);
+}
+
+EditFilterDialog::~EditFilterDialog() = default;
+
+FilterMatrix::Coefficients EditFilterDialog::matrix() const
+{
+    FilterMatrix::Coefficients coefficients{};
+    const auto boxes = form_->coefficientBoxes();
+    for (std::size_t k = 0; k < boxes.size(); ++k)
+        coefficients[k] = boxes[k]->value();
+    return coefficients;
+}
+
+void EditFilterDialog::setMatrix(const FilterMatrix::Coefficients& coefficients)
+{
+    const auto boxes = form_->coefficientBoxes();
+    for (std::size_t k = 0; k < boxes.size(); ++k)
+        boxes[k]->setValue(coefficients[k]);
+}
+
+QString EditFilterDialog::customName() const
+{
+    return form_->customNameLineEdit->text();
+}
+
+void EditFilterDialog::setCustomName(const QString& name)
+{
+    form_->customNameLineEdit->setText(name);
+}
