@@ -10,7 +10,7 @@ TERRAVIK_PACKAGES=(
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
-  xdotool imagemagick
+  xdotool imagemagick desktop-file-utils
 )
 
 terravik_install_packages() {
