@@ -7,8 +7,9 @@
 #include <vector>
 
 // A rotated elliptical Gaussian bump: value `height` at the centre, standard
-// deviations spreadX and spreadY along its axes, the first axis turned by
-// `angle` radians from the map's x axis. A negative height makes a pit.
+// deviations spreadX and spreadY along its axes. The first axis is the map's x
+// axis turned by `angle` radians clockwise, along (cos angle, -sin angle); the
+// second is square to it. A negative height makes a pit.
 class Peak
 {
 public:
