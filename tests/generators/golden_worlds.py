@@ -298,7 +298,8 @@ def main():
         print(f"{generator} {text.hex() or '-'} {width} {length} 0x{value:08x}", flush=True)
     if len(sys.argv) == 3 and sys.argv[1] == "--check":
         with open(sys.argv[2], encoding="utf-8") as header:
-            recorded = [int(v, 16) for v in re.findall(r'\{"[^"]*",.*0x([0-9a-fA-F]{8})u\},', header.read())]
+            rows = re.findall(r'\{"[^"]*",.*0x([0-9a-fA-F]{8})u\},', header.read())
+        recorded = [int(value, 16) for value in rows]
         if recorded != [r[4] for r in results]:
             print("The recorded checksums differ from this reckoning", file=sys.stderr)
             return 1
