@@ -1,2 +1,49 @@
 #pragma once
-// Placeholder until the generators land.
+
+#include "terrain/map.h"
+#include "terrain/seed.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <memory>
+
+// A terrain generator: configured with a seed and a size through chainable
+// setters, then asked to build a new map that the caller owns.
+class MapBuilder
+{
+public:
+    MapBuilder();
+    virtual ~MapBuilder();
+    MapBuilder(const MapBuilder&) = delete;
+    MapBuilder& operator=(const MapBuilder&) = delete;
+
+    // The new map; the base builder makes nothing and returns null.
+    virtual std::unique_ptr<Map> build();
+
+    MapBuilder& setSeed(std::unique_ptr<Seed> seed);
+    // Makes the seed from a copy of the text.
+    MapBuilder& setSeed(const QByteArray& text);
+    MapBuilder& setWidth(std::int32_t width);
+    MapBuilder& setLength(std::int32_t length);
+
+protected:
+    const Seed* seed() const { return seed_.get(); }
+    std::uint32_t width() const { return width_; }
+    std::uint32_t length() const { return length_; }
+
+    // The common start of every build: folds the seed, reseeds the platform
+    // random generator with it and returns it for the builder's own generator.
+    // A builder without a seed builds as with the empty text (fold 0).
+    std::uint32_t startBuild() const;
+
+private:
+    std::unique_ptr<Seed> seed_;
+    std::uint32_t width_ = 0;
+    std::uint32_t length_ = 0;
+};
+
+// rand() / 32767 * (max - min) + min in single precision: min for 0, max for
+// 32767. The difference is an integer one.
+float randomBetween(std::int32_t min, std::int32_t max);
+// rand() / 32767 in single precision, 0.0 to 1.0 both included.
+float randomUnit();

@@ -1,0 +1,49 @@
+#include "generators/peak.h"
+
+#include "generators/singlemath.h"
+
+Peak::Peak(float centreX, float centreY, float spreadX, float spreadY, float height, float angle)
+    : centreX_(centreX), centreY_(centreY), spreadX_(spreadX), spreadY_(spreadY), height_(height),
+      angle_(angle)
+{
+    const float cosine = SingleMath::cos(angle);
+    const float sine = SingleMath::sin(angle);
+    const float sineOfDouble = SingleMath::sin(2.0f * angle);
+    const float cosineSquared = cosine * cosine;
+    const float sineSquared = sine * sine;
+    const float spreadXSquared = spreadX * spreadX;
+    const float spreadYSquared = spreadY * spreadY;
+    a_ = cosineSquared / (2.0f * spreadXSquared) + sineSquared / (2.0f * spreadYSquared);
+    b_ = sineOfDouble / (4.0f * spreadYSquared) - sineOfDouble / (4.0f * spreadXSquared);
+    c_ = sineSquared / (2.0f * spreadXSquared) + cosineSquared / (2.0f * spreadYSquared);
+}
+
+float Peak::heightAt(float x, float y) const
+{
+    const float dx = x - centreX_;
+    const float dy = y - centreY_;
+    const float exponent = a_ * (dx * dx) + 2.0f * b_ * dx * dy + c_ * (dy * dy);
+    return height_ * SingleMath::exp(-exponent);
+}
+
+std::unique_ptr<Map> mapFromPeaks(std::uint32_t width, std::uint32_t length,
+                                  const std::vector<Peak>& peaks)
+{
+    auto map = std::make_unique<Map>(width, length);
+    if (peaks.empty()) {
+        return map;
+    }
+    for (MapPoint& point : map->points()) {
+        const float x = point.x();
+        const float y = point.y();
+        float highest = peaks.front().heightAt(x, y);
+        for (std::size_t i = 1; i < peaks.size(); ++i) {
+            const float value = peaks[i].heightAt(x, y);
+            if (value > highest) {
+                highest = value;
+            }
+        }
+        point.setZ(highest);
+    }
+    return map;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "terrain/map.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// A rotated elliptical Gaussian bump: value `height` at the centre, standard
+// deviations spreadX and spreadY along its axes. The first axis is the map's x
+// axis turned by `angle` radians clockwise, along (cos angle, -sin angle); the
+// second is square to it. A negative height makes a pit.
+class Peak
+{
+public:
+    Peak(float centreX, float centreY, float spreadX, float spreadY, float height, float angle);
+
+    float centreX() const { return centreX_; }
+    float centreY() const { return centreY_; }
+    float spreadX() const { return spreadX_; }
+    float spreadY() const { return spreadY_; }
+    float height() const { return height_; }
+    float angle() const { return angle_; }
+
+    // height * exp(-(a dx^2 + 2 b dx dy + c dy^2)) in single precision.
+    float heightAt(float x, float y) const;
+
+private:
+    float centreX_;
+    float centreY_;
+    float spreadX_;
+    float spreadY_;
+    float height_;
+    float angle_;
+    // The quadratic form's coefficients depend on the peak alone, so they are
+    // worked out once; the operations are the same as at every point.
+    float a_;
+    float b_;
+    float c_;
+};
+
+// A new width x length map whose every height is the largest heightAt over the
+// peaks: the first peak's value to start with, a later one replacing it only
+// when greater (so a NaN never replaces one, and a first NaN stays). With no
+// peaks every height stays 0.
+std::unique_ptr<Map> mapFromPeaks(std::uint32_t width, std::uint32_t length,
+                                  const std::vector<Peak>& peaks);
