@@ -98,6 +98,15 @@ check_svg() { # check_svg <file>
     fi
 }
 
+# groff reports bad requests and layout trouble on standard error only.
+formats_cleanly() { # formats_cleanly <page.gz>
+    local report
+    report="$(gzip -dc "$1" | groff -man -ww -z 2>&1)" && [[ -z "$report" ]] || {
+        echo "$report"
+        return 1
+    }
+}
+
 is_elf_executable() {
     [[ -f "$1" && -x "$1" && "$(head -c 4 "$1" | od -An -c | tr -d ' ')" == '177ELF' ]]
 }
@@ -121,6 +130,10 @@ check_installed_tree() { # check_installed_tree <dir>
     local svg="$dir/share/icons/hicolor/scalable/apps/$icon.svg"
     expect "Icon=$icon is installed as a scalable hicolor icon" test -f "$svg"
     [[ -f "$svg" ]] && check_svg "$svg"
+
+    local manual="$dir/share/man/man1/terravik.1.gz"
+    expect "share/man/man1/terravik.1.gz is installed" test -f "$manual"
+    [[ -f "$manual" ]] && expect "the manual page formats without warnings" formats_cleanly "$manual"
 
     # Nothing else may slip in: no libraries, headers, tests or build files.
     local stray
@@ -228,6 +241,7 @@ check_deb() { # check_deb <version> (--build-dir <dir> | --deb <file>)
     local depends
     depends="$(relation_packages "$(field Depends)")"
     expect "Depends lists the Qt widgets runtime" grep -qxF libqt5widgets5 <<<"$depends"
+    expect "Depends lists the GL runtime" grep -qxF libgl1 <<<"$depends"
     check_depends_cover_binary "$binary" "$depends"
 }
 
