@@ -6,6 +6,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
+# shellcheck source=scripts/setup.sh
 source "$here/setup.sh"
 
 terravik_install_packages >&2

@@ -43,6 +43,10 @@ finish() {
 
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/terravik-packaging.XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
+# Turn a stop request into a normal exit so the scratch directory still goes.
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # The value of <key> in the [Desktop Entry] group, empty when absent.
 desktop_value() { # desktop_value <file> <key>
@@ -101,10 +105,10 @@ check_svg() { # check_svg <file>
 # groff reports bad requests and layout trouble on standard error only.
 formats_cleanly() { # formats_cleanly <page.gz>
     local report
-    report="$(gzip -dc "$1" | groff -man -ww -z 2>&1)" && [[ -z "$report" ]] || {
+    if ! report="$(gzip -dc "$1" | groff -man -ww -z 2>&1)" || [[ -n "$report" ]]; then
         echo "$report"
         return 1
-    }
+    fi
 }
 
 is_elf_executable() {
@@ -155,7 +159,7 @@ check_install() { # check_install <build-dir>
 # The package names in a relation field, without versions, architectures or
 # the bars between alternatives.
 relation_packages() {
-    tr ',|' '\n\n' <<<"$1" | sed -E 's/\(.*\)//; s/:.*//; s/[[:space:]]//g' | sed '/^$/d'
+    tr ',|' '\n' <<<"$1" | sed -E 's/\(.*\)//; s/:.*//; s/[[:space:]]//g' | sed '/^$/d'
 }
 
 # The Debian package that ships the shared library loaded from <path>. The
