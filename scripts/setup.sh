@@ -10,7 +10,7 @@ TERRAVIK_PACKAGES=(
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
-  xdotool imagemagick desktop-file-utils
+  xdotool imagemagick desktop-file-utils dpkg-dev libxml2-utils groff-base
 )
 
 terravik_install_packages() {
