@@ -131,6 +131,19 @@ private slots:
         QVERIFY(std::abs(path[2].z() - (0.5 + 2 * move)) < 1e-6);
     }
 
+    // On the cell's diagonal both planes give the same height but not the same
+    // slope: there the lower-left plane h = x applies (downhill toward -x),
+    // not the upper-right plane h = 1 - y (downhill toward +y).
+    void diagonalUsesLowerLeftTriangle()
+    {
+        const auto map = listedMap(2, 2, {0, 0, 1, 0});
+        map->startDrop(0.5f, 0.5f);
+        QVERIFY(map->stepDrops(kStep));
+        const MapPoint* moved = onlyDrop(*map).currentPoint();
+        QVERIFY(moved->x() < 0.5f);
+        QCOMPARE(moved->y(), 0.5f);
+    }
+
     // On a flat map the direction is zero: the drop repeats its position until
     // it has 51 points; the 51st call stops it and the 52nd finds none running.
     void restsOnFlatMap()
