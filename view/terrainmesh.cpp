@@ -3,6 +3,7 @@
 #include "drop/waterdrop.h"
 #include "terrain/map.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -45,14 +46,23 @@ void buildGrid(const Map& map, QVector<QVector3D>& gridVertices)
     const int length = static_cast<int>(map.length());
     const SceneTransform toScene(width, length);
     const std::vector<MapPoint>& points = map.points();
-    gridVertices.clear();
-    gridVertices.reserve(width * length);
-    // Row by row along y; the points are stored column by column along x, so
-    // (j, i) is entry j * length + i. The counters give the position.
-    for (int i = 0; i < length; ++i) {
+    // Sized once and written in place: appending vertex by vertex costs more
+    // than the arithmetic.
+    gridVertices.resize(width * length);
+    QVector3D* grid = gridVertices.data();
+    // The grid runs row by row along y while the points are stored column by
+    // column along x ((j, i) is point j * length + i): a transpose, done in
+    // bands of rows so that large maps stay in the cache. The loop counters,
+    // not the points' stored x and y, give the position.
+    constexpr int kBand = 16;
+    for (int firstRow = 0; firstRow < length; firstRow += kBand) {
+        const int endRow = std::min(firstRow + kBand, length);
         for (int j = 0; j < width; ++j) {
-            const MapPoint& point = points[std::size_t(j) * std::size_t(length) + std::size_t(i)];
-            gridVertices.append(toScene(static_cast<float>(j), static_cast<float>(i), point.z()));
+            const MapPoint* column = points.data() + std::size_t(j) * std::size_t(length);
+            for (int i = firstRow; i < endRow; ++i) {
+                grid[std::size_t(i) * std::size_t(width) + std::size_t(j)] =
+                    toScene(static_cast<float>(j), static_cast<float>(i), column[i].z());
+            }
         }
     }
 }
@@ -60,25 +70,26 @@ void buildGrid(const Map& map, QVector<QVector3D>& gridVertices)
 void buildTriangles(const QVector<QVector3D>& gridVertices, int meshWidth, int meshLength,
                     QVector<QVector3D>& triangleVertices)
 {
-    triangleVertices.clear();
     // A single row or column, or a grid that does not match the size, has no
     // cells to draw.
     if (meshWidth < 2 || meshLength < 2 || gridVertices.size() != meshWidth * meshLength) {
+        triangleVertices.clear();
         return;
     }
     const int cellColumns = meshWidth - 1;
     const int cellRows = meshLength - 1;
-    triangleVertices.reserve(6 * cellColumns * cellRows);
+    triangleVertices.resize(6 * cellColumns * cellRows);
+    QVector3D* vertex = triangleVertices.data();
     const QVector3D* grid = gridVertices.constData();
     for (int i = 0; i < cellRows; ++i) {
         for (int j = 0; j < cellColumns; ++j) {
             const int m = i * meshWidth + j;
-            triangleVertices.append(grid[m]);
-            triangleVertices.append(grid[m + meshWidth]);
-            triangleVertices.append(grid[m + 1]);
-            triangleVertices.append(grid[m + 1]);
-            triangleVertices.append(grid[m + meshWidth]);
-            triangleVertices.append(grid[m + meshWidth + 1]);
+            *vertex++ = grid[m];
+            *vertex++ = grid[m + meshWidth];
+            *vertex++ = grid[m + 1];
+            *vertex++ = grid[m + 1];
+            *vertex++ = grid[m + meshWidth];
+            *vertex++ = grid[m + meshWidth + 1];
         }
     }
 }
