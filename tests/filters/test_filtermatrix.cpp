@@ -280,17 +280,6 @@ private slots:
         }
     }
 
-    void lastColumnRepeatsItself()
-    {
-        const auto input = makeMap(4, 3, [](int x, int y) { return float(x * 100 + y); });
-        const auto output = filter(only(13, 1), *input);
-        for (int y = 0; y < 3; ++y) {
-            QCOMPARE(heightAt(*output, 3, y), float(300 + y));
-            QCOMPARE(heightAt(*output, 2, y), float(300 + y));
-            QCOMPARE(heightAt(*output, 0, y), float(100 + y));
-        }
-    }
-
     void oneByOneMap_data()
     {
         QTest::addColumn<Coefficients>("coefficients");
