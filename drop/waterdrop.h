@@ -22,14 +22,18 @@ public:
     void stop() { stopped_ = true; }
 
     // Moves the drop by step along direction, or stops it when it stagnates,
-    // leaves the map of the given size or reaches a non-finite position.
-    void advance(const QVector3D& direction, float step, std::uint32_t width,
-                 std::uint32_t length);
+    // leaves the map of the given size or reaches a non-finite position. A
+    // stopped drop stays where it is.
+    void advance(const QVector3D& direction, float step, std::uint32_t width, std::uint32_t length);
 
     // The path point at index, for the map's drop operations.
     MapPoint& pointAt(std::size_t index) { return path_[index]; }
 
 private:
+    // True when candidate lies within a small distance of the point 50 places
+    // before the candidate's place in the path.
+    bool returnsToRest(const MapPoint& candidate) const;
+
     std::vector<MapPoint> path_;
     bool stopped_ = false;
 };

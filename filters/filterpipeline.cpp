@@ -4,8 +4,11 @@
 
 std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters)
 {
-    auto current = base.copy();
+    // Always from the base map, never from an earlier result: the copy carries
+    // the heights only, so drops of an earlier filtered map are gone.
+    std::unique_ptr<Map> current = base.copy();
     for (const auto& filter : filters) {
+        // Assigning releases the map the filter has just read.
         current = filter->apply(*current);
     }
     return current;

@@ -1,0 +1,50 @@
+#include "terrain/map.h"
+#include "view/terrainmesh.h"
+
+#include <benchmark/benchmark.h>
+#include <cmath>
+
+namespace {
+
+// A terrain falling toward +x and +y, with drops that have run a while.
+std::unique_ptr<Map> terrainWithDrops(std::uint32_t size)
+{
+    auto map = std::make_unique<Map>(size, size);
+    for (MapPoint& point : map->points()) {
+        point.setZ(-(point.x() + 0.5f * point.y()) +
+                   0.2f * std::sin(0.9f * point.x()) * std::cos(0.7f * point.y()));
+    }
+    for (int i = 0; i < 5; ++i) {
+        map->startDrop(5.0f + 2.0f * float(i), 5.0f + 3.0f * float(i));
+    }
+    for (int step = 0; step < 200; ++step) {
+        map->stepDrops(0.01f);
+    }
+    return map;
+}
+
+// The arrays live on between runs, as they do in the view.
+void BM_MeshArrays(benchmark::State& state)
+{
+    const auto size = std::uint32_t(state.range(0));
+    const auto map = terrainWithDrops(size);
+    QVector<QVector3D> grid;
+    QVector<QVector3D> triangles;
+    QVector<QVector<QVector3D>> dropLines;
+    QVector<QVector3D> path;
+    const int width = int(map->width());
+    const int length = int(map->length());
+    for (auto _ : state) {
+        TerrainMesh::buildGrid(*map, grid);
+        TerrainMesh::buildTriangles(grid, width, length, triangles);
+        benchmark::DoNotOptimize(TerrainMesh::buildDropLines(*map, width, length, dropLines, path));
+        benchmark::DoNotOptimize(triangles.constData());
+    }
+    const double points = double(size) * size;
+    state.SetItemsProcessed(std::int64_t(state.iterations() * points));
+    state.counters["per_point"] = benchmark::Counter(
+        points, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_MeshArrays)->Arg(99)->Arg(512)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
+
+} // namespace
