@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up this machine, builds Terravik twice (build/ as shipped, build-asan/
-# with AddressSanitizer, LeakSanitizer and UBSan) and runs the whole suite in
-# both. Widget tests need a display: without one, CTest runs under Xvfb.
+# Sets up this machine, builds Terravik three times (build/ as shipped,
+# build-asan/ with AddressSanitizer, LeakSanitizer and UBSan, build-fuzz/ with
+# clang's libFuzzer) and runs the whole suite in each. Widget tests need a display: without one, CTest runs under Xvfb.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -10,6 +10,9 @@ source "$here/setup.sh"
 terravik_install_packages
 terravik_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 terravik_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTERRAVIK_SANITIZE=ON -DTERRAVIK_BUILD_BENCH=OFF
+# libFuzzer needs clang; this tree builds only the core and the fuzz targets.
+terravik_build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTERRAVIK_BUILD_FUZZ=ON -DTERRAVIK_BUILD_TESTS=OFF -DTERRAVIK_BUILD_BENCH=OFF
 
 with_display=()
 if [[ -z "${DISPLAY:-}" ]]; then
@@ -17,7 +20,7 @@ if [[ -z "${DISPLAY:-}" ]]; then
 fi
 
 status=0
-for dir in build build-asan; do
+for dir in build build-asan build-fuzz; do
   echo "=== Tests in $dir ==="
   (cd "$root/$dir" && "${with_display[@]}" ctest --output-on-failure -j "$(nproc)") || status=1
 done
