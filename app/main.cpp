@@ -1,7 +1,12 @@
+#include "app/mainwindow.h"
+
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    return 0; // placeholder
+    MainWindow window;
+    window.show();
+    const int result = QApplication::exec();
+    return result;
 }

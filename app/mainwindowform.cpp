@@ -1,1 +1,296 @@
 #include "app/mainwindowform.h"
+
+#include "view/glwidget.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDoubleSpinBox>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSizePolicy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+const int layoutSpacing = 6;
+const int layoutMargin = 11;
+
+void setSpacingAndMargins(QLayout* layout)
+{
+    layout->setSpacing(layoutSpacing);
+    layout->setContentsMargins(layoutMargin, layoutMargin, layoutMargin, layoutMargin);
+}
+
+// Replaces the widget's size policy, keeping its height-for-width flag.
+void setSizePolicy(QWidget* widget, QSizePolicy::Policy horizontal, QSizePolicy::Policy vertical)
+{
+    QSizePolicy policy(horizontal, vertical);
+    policy.setHorizontalStretch(0);
+    policy.setVerticalStretch(0);
+    policy.setHeightForWidth(widget->sizePolicy().hasHeightForWidth());
+    widget->setSizePolicy(policy);
+}
+
+template <typename T, typename Parent> T* createNamed(Parent* parent, const char* name)
+{
+    T* object = new T(parent);
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+template <typename T> T* createNamedOrphan(const char* name)
+{
+    T* object = new T();
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+QString translated(const char* text)
+{
+    return QCoreApplication::translate("MainWindow", text, nullptr, -1);
+}
+
+QKeySequence shortcut(const char* text)
+{
+    return QKeySequence(translated(text), QKeySequence::NativeText);
+}
+
+} // namespace
+
+void MainWindowForm::setupForm(QMainWindow* window)
+{
+    if (window->objectName().isEmpty()) {
+        window->setObjectName(QStringLiteral("MainWindow"));
+    }
+    window->setWindowModality(Qt::ApplicationModal);
+    window->resize(688, 462);
+    window->setContextMenuPolicy(Qt::DefaultContextMenu);
+
+    createActions(window);
+    createCentralArea(window);
+    createBars(window);
+    fillMenusAndToolBar();
+    retranslateForm(window);
+    connectEnabledStates(window);
+    tabWidget->setCurrentIndex(0);
+
+    // Last, so that for one click the connections above run before the command.
+    QMetaObject::connectSlotsByName(window);
+}
+
+void MainWindowForm::createActions(QMainWindow* window)
+{
+    actionExit = createNamed<QAction>(window, "actionExit");
+    actionNewWorld = createNamed<QAction>(window, "actionNewWorld");
+    actionUpdate = createNamed<QAction>(window, "actionUpdate");
+    actionUpdate->setEnabled(false);
+    actionCenter = createNamed<QAction>(window, "actionCenter");
+}
+
+void MainWindowForm::createCentralArea(QMainWindow* window)
+{
+    centralWidget = createNamed<QWidget>(window, "centralWidget");
+    horizontalLayout = createNamed<QHBoxLayout>(centralWidget, "horizontalLayout");
+    setSpacingAndMargins(horizontalLayout);
+
+    widget = createNamed<GLWidget>(centralWidget, "widget");
+    horizontalLayout->addWidget(widget);
+
+    tabWidget = createNamed<QTabWidget>(centralWidget, "tabWidget");
+    setSizePolicy(tabWidget, QSizePolicy::Maximum, QSizePolicy::Minimum);
+    tabWidget->setFocusPolicy(Qt::TabFocus);
+    tabWidget->setAutoFillBackground(false);
+    tabWidget->setTabsClosable(false);
+    tabWidget->setMovable(true);
+    tabWidget->setTabBarAutoHide(false);
+
+    createWaterDropPage();
+    createFiltersPage();
+
+    horizontalLayout->addWidget(tabWidget);
+    window->setCentralWidget(centralWidget);
+}
+
+void MainWindowForm::createWaterDropPage()
+{
+    tabGoutte = createNamedOrphan<QWidget>("tabGoutte");
+    verticalLayout_2 = createNamed<QVBoxLayout>(tabGoutte, "verticalLayout_2");
+    setSpacingAndMargins(verticalLayout_2);
+
+    horizontalLayoutGoutteX = createNamedOrphan<QHBoxLayout>("horizontalLayoutGoutteX");
+    horizontalLayoutGoutteX->setSpacing(layoutSpacing);
+    labelGoutteX = createNamed<QLabel>(tabGoutte, "labelGoutteX");
+    setSizePolicy(labelGoutteX, QSizePolicy::Preferred, QSizePolicy::Maximum);
+    horizontalLayoutGoutteX->addWidget(labelGoutteX);
+    // The coordinates keep the spin box's own range, step and precision.
+    doubleSpinBoxGoutteX = createNamed<QDoubleSpinBox>(tabGoutte, "doubleSpinBoxGoutteX");
+    doubleSpinBoxGoutteX->setValue(20.0);
+    horizontalLayoutGoutteX->addWidget(doubleSpinBoxGoutteX);
+    verticalLayout_2->addLayout(horizontalLayoutGoutteX);
+
+    horizontalLayoutGoutteY = createNamedOrphan<QHBoxLayout>("horizontalLayoutGoutteY");
+    horizontalLayoutGoutteY->setSpacing(layoutSpacing);
+    labelGoutteY = createNamed<QLabel>(tabGoutte, "labelGoutteY");
+    setSizePolicy(labelGoutteY, QSizePolicy::Preferred, QSizePolicy::Maximum);
+    horizontalLayoutGoutteY->addWidget(labelGoutteY);
+    doubleSpinBoxGoutteY = createNamed<QDoubleSpinBox>(tabGoutte, "doubleSpinBoxGoutteY");
+    doubleSpinBoxGoutteY->setValue(20.0);
+    horizontalLayoutGoutteY->addWidget(doubleSpinBoxGoutteY);
+    verticalLayout_2->addLayout(horizontalLayoutGoutteY);
+
+    // The drop buttons wait for a world: New world enables Start.
+    pushButtonGoutteLancer = createNamed<QPushButton>(tabGoutte, "pushButtonGoutteLancer");
+    pushButtonGoutteLancer->setEnabled(false);
+    verticalLayout_2->addWidget(pushButtonGoutteLancer);
+    pushButtonGoutteSuivant = createNamed<QPushButton>(tabGoutte, "pushButtonGoutteSuivant");
+    pushButtonGoutteSuivant->setEnabled(false);
+    verticalLayout_2->addWidget(pushButtonGoutteSuivant);
+    pushButtonGoutteRes = createNamed<QPushButton>(tabGoutte, "pushButtonGoutteRes");
+    pushButtonGoutteRes->setEnabled(false);
+    setSizePolicy(pushButtonGoutteRes, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    verticalLayout_2->addWidget(pushButtonGoutteRes);
+    pushButtonGoutteDynamic = createNamed<QPushButton>(tabGoutte, "pushButtonGoutteDynamic");
+    pushButtonGoutteDynamic->setEnabled(false);
+    verticalLayout_2->addWidget(pushButtonGoutteDynamic);
+
+    tabWidget->addTab(tabGoutte, QString());
+}
+
+void MainWindowForm::createFiltersPage()
+{
+    tabFilters = createNamedOrphan<QWidget>("tabFilters");
+    verticalLayout = createNamed<QVBoxLayout>(tabFilters, "verticalLayout");
+    setSpacingAndMargins(verticalLayout);
+
+    filterListWidget = createNamed<QListWidget>(tabFilters, "filterListWidget");
+    verticalLayout->addWidget(filterListWidget);
+
+    horizontalLayout_3 = createNamedOrphan<QHBoxLayout>("horizontalLayout_3");
+    horizontalLayout_3->setSpacing(layoutSpacing);
+    moveUpButton = createNamed<QPushButton>(tabFilters, "moveUpButton");
+    moveUpButton->setCursor(QCursor(Qt::ArrowCursor));
+    horizontalLayout_3->addWidget(moveUpButton);
+    moveDownButton = createNamed<QPushButton>(tabFilters, "moveDownButton");
+    horizontalLayout_3->addWidget(moveDownButton);
+    verticalLayout->addLayout(horizontalLayout_3);
+
+    horizontalLayout_2 = createNamedOrphan<QHBoxLayout>("horizontalLayout_2");
+    horizontalLayout_2->setSpacing(layoutSpacing);
+    addFilterButton = createNamed<QPushButton>(tabFilters, "addFilterButton");
+    horizontalLayout_2->addWidget(addFilterButton);
+    editFilterButton = createNamed<QPushButton>(tabFilters, "editFilterButton");
+    horizontalLayout_2->addWidget(editFilterButton);
+    removeFilterButton = createNamed<QPushButton>(tabFilters, "removeFilterButton");
+    horizontalLayout_2->addWidget(removeFilterButton);
+    verticalLayout->addLayout(horizontalLayout_2);
+
+    tabWidget->addTab(tabFilters, QString());
+}
+
+void MainWindowForm::createBars(QMainWindow* window)
+{
+    menuBar = createNamed<QMenuBar>(window, "menuBar");
+    menuBar->setGeometry(QRect(0, 0, 688, 21));
+    menuFile = createNamed<QMenu>(menuBar, "menuFile");
+    menuMap = createNamed<QMenu>(menuBar, "menuMap");
+    menuView = createNamed<QMenu>(menuBar, "menuView");
+    window->setMenuBar(menuBar);
+
+    mainToolBar = createNamed<QToolBar>(window, "mainToolBar");
+    window->addToolBar(Qt::TopToolBarArea, mainToolBar);
+    statusBar = createNamed<QStatusBar>(window, "statusBar");
+    window->setStatusBar(statusBar);
+}
+
+void MainWindowForm::fillMenusAndToolBar()
+{
+    menuBar->addAction(menuFile->menuAction());
+    menuBar->addAction(menuMap->menuAction());
+    menuBar->addAction(menuView->menuAction());
+
+    menuFile->addAction(actionNewWorld);
+    menuFile->addSeparator();
+    menuFile->addAction(actionExit);
+    menuMap->addAction(actionUpdate);
+    menuView->addAction(actionCenter);
+
+    mainToolBar->addAction(actionNewWorld);
+    mainToolBar->addSeparator();
+    mainToolBar->addAction(actionCenter);
+    mainToolBar->addSeparator();
+    mainToolBar->addAction(actionUpdate);
+}
+
+void MainWindowForm::retranslateForm(QMainWindow* window)
+{
+    window->setWindowTitle(translated("Terravik"));
+    actionExit->setText(translated("Exit"));
+    actionExit->setShortcut(shortcut("Ctrl+Q"));
+    actionNewWorld->setText(translated("New world"));
+    actionNewWorld->setShortcut(shortcut("Ctrl+N"));
+    actionUpdate->setText(translated("Update"));
+    actionUpdate->setShortcut(shortcut("F5"));
+    actionCenter->setText(translated("Center"));
+    actionCenter->setShortcut(shortcut("Space"));
+    labelGoutteX->setText(translated("X :"));
+    labelGoutteY->setText(translated("Y :"));
+    pushButtonGoutteLancer->setText(translated("Start"));
+    pushButtonGoutteSuivant->setText(translated("Next"));
+    pushButtonGoutteRes->setText(translated("Result"));
+    pushButtonGoutteDynamic->setText(translated("Dynamic display"));
+    tabWidget->setTabText(tabWidget->indexOf(tabGoutte), translated("Water drop"));
+    moveUpButton->setText(translated("Move up"));
+    moveDownButton->setText(translated("Move down"));
+    addFilterButton->setText(translated("Add"));
+    editFilterButton->setText(translated("Edit"));
+    removeFilterButton->setText(translated("Remove"));
+    tabWidget->setTabText(tabWidget->indexOf(tabFilters), translated("Filters"));
+    menuFile->setTitle(translated("File"));
+    menuMap->setTitle(translated("Map"));
+    menuView->setTitle(translated("View"));
+}
+
+// None of these senders is checkable, so the bool they carry is always false:
+// a setDisabled receiver gets enabled and a setEnabled receiver disabled.
+void MainWindowForm::connectEnabledStates(QMainWindow* window)
+{
+    QObject::connect(actionExit, SIGNAL(triggered()), window, SLOT(close()));
+    QObject::connect(pushButtonGoutteLancer, SIGNAL(clicked(bool)), pushButtonGoutteSuivant,
+                     SLOT(setDisabled(bool)));
+    QObject::connect(pushButtonGoutteLancer, SIGNAL(clicked(bool)), pushButtonGoutteRes,
+                     SLOT(setDisabled(bool)));
+    QObject::connect(pushButtonGoutteLancer, SIGNAL(clicked(bool)), pushButtonGoutteLancer,
+                     SLOT(setEnabled(bool)));
+    QObject::connect(pushButtonGoutteRes, SIGNAL(clicked(bool)), pushButtonGoutteLancer,
+                     SLOT(setDisabled(bool)));
+    QObject::connect(pushButtonGoutteRes, SIGNAL(clicked(bool)), pushButtonGoutteRes,
+                     SLOT(setEnabled(bool)));
+    QObject::connect(pushButtonGoutteRes, SIGNAL(clicked(bool)), pushButtonGoutteSuivant,
+                     SLOT(setEnabled(bool)));
+    QObject::connect(actionNewWorld, SIGNAL(triggered(bool)), pushButtonGoutteLancer,
+                     SLOT(setDisabled(bool)));
+    QObject::connect(actionNewWorld, SIGNAL(triggered(bool)), actionUpdate,
+                     SLOT(setDisabled(bool)));
+    QObject::connect(pushButtonGoutteDynamic, SIGNAL(clicked(bool)), pushButtonGoutteLancer,
+                     SLOT(setDisabled(bool)));
+    QObject::connect(pushButtonGoutteDynamic, SIGNAL(clicked(bool)), pushButtonGoutteRes,
+                     SLOT(setEnabled(bool)));
+    QObject::connect(pushButtonGoutteDynamic, SIGNAL(clicked(bool)), pushButtonGoutteSuivant,
+                     SLOT(setEnabled(bool)));
+    QObject::connect(pushButtonGoutteLancer, SIGNAL(clicked(bool)), pushButtonGoutteDynamic,
+                     SLOT(setDisabled(bool)));
+    QObject::connect(pushButtonGoutteDynamic, SIGNAL(clicked(bool)), pushButtonGoutteDynamic,
+                     SLOT(setEnabled(bool)));
+    QObject::connect(pushButtonGoutteRes, SIGNAL(clicked(bool)), pushButtonGoutteDynamic,
+                     SLOT(setEnabled(bool)));
+}

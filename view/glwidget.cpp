@@ -1,1 +1,310 @@
 #include "view/glwidget.h"
+
+#include "drop/waterdrop.h"
+#include "terrain/map.h"
+#include "view/terrainmesh.h"
+
+#include <GL/glu.h>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <utility>
+
+namespace {
+
+// Camera steps: half a degree of turn and 1/32 scene unit of pan per pixel.
+const int rotationPerPixel = 8;
+const float panPerPixel = 0.03125f;
+const float startingDistance = -10.0f;
+
+void drawAxis(QGLWidget& view, const QColor& tipColour, float x, float y, float z)
+{
+    glBegin(GL_LINES);
+    view.qglColor(Qt::white);
+    glVertex3f(0.0f, 0.0f, 0.0f);
+    view.qglColor(tipColour);
+    glVertex3f(x, y, z);
+    glEnd();
+}
+
+} // namespace
+
+GLWidget::GLWidget(QWidget* parent)
+    : QGLWidget(parent, nullptr, Qt::WindowFlags()), gridBuffer_(QGLBuffer::VertexBuffer),
+      pathBuffer_(QGLBuffer::VertexBuffer)
+{}
+
+GLWidget::~GLWidget()
+{
+    if (gridBuffer_.isCreated() || pathBuffer_.isCreated()) {
+        makeCurrent();
+        gridBuffer_.destroy();
+        pathBuffer_.destroy();
+        doneCurrent();
+    }
+}
+
+QSize GLWidget::sizeHint() const
+{
+    return QSize(800, 600);
+}
+
+QSize GLWidget::minimumSizeHint() const
+{
+    return QSize(200, 200);
+}
+
+Map* GLWidget::baseMap() const
+{
+    return baseMap_.get();
+}
+
+Map* GLWidget::filteredMap() const
+{
+    return filteredMap_.get();
+}
+
+bool GLWidget::hasBaseMap() const
+{
+    return baseMap_ != nullptr;
+}
+
+void GLWidget::setBaseMap(std::unique_ptr<Map> map)
+{
+    baseMap_ = std::move(map);
+    applyFilters();
+}
+
+void GLWidget::applyFilters()
+{
+    if (!baseMap_) {
+        return;
+    }
+    filteredMap_ = applyFilterList(*baseMap_, filters_);
+}
+
+void GLWidget::rebuildMesh()
+{
+    if (!filteredMap_) {
+        return;
+    }
+    // The buffer objects live in this view's context.
+    makeCurrent();
+    const Map& map = *filteredMap_;
+    meshWidth_ = int(map.width());
+    meshLength_ = int(map.length());
+    cellColumns_ = meshWidth_ - 1;
+    cellRows_ = meshLength_ - 1;
+
+    TerrainMesh::buildGrid(map, gridVertices_);
+    TerrainMesh::buildTriangles(gridVertices_, meshWidth_, meshLength_, triangleVertices_);
+    fillGridBuffer();
+    TerrainMesh::buildDropLines(map, meshWidth_, meshLength_, dropLines_, pathVertices_);
+    fillPathBuffer();
+
+    // The commands that rebuild show the wait cursor while they work.
+    setCursor(Qt::ArrowCursor);
+    updateGL();
+}
+
+void GLWidget::fillGridBuffer()
+{
+    gridBuffer_.create();
+    gridBuffer_.bind();
+    gridBuffer_.allocate(gridVertices_.constData(), gridVertices_.size() * int(sizeof(QVector3D)));
+    gridBuffer_.release();
+}
+
+// The path buffer takes every drop's path in scene coordinates, one drop after
+// the other, rather than only the last drop's path kept in pathVertices_.
+// Painting reads neither buffer; they hold the mesh for GPU-side drawing.
+void GLWidget::fillPathBuffer()
+{
+    QVector<QVector3D> allPaths;
+    for (const WaterDrop* drop : filteredMap_->drops()) {
+        for (const MapPoint& point : drop->path()) {
+            allPaths.append(
+                TerrainMesh::scenePoint(point.x(), point.y(), point.z(), meshWidth_, meshLength_));
+        }
+    }
+    pathBuffer_.create();
+    pathBuffer_.bind();
+    pathBuffer_.allocate(allPaths.constData(), allPaths.size() * int(sizeof(QVector3D)));
+    pathBuffer_.release();
+}
+
+void GLWidget::addFilter(std::unique_ptr<Filter> filter)
+{
+    filters_.push_back(std::move(filter));
+}
+
+Filter* GLWidget::filterAt(int position) const
+{
+    return filters_[std::size_t(position)].get();
+}
+
+QString GLWidget::filterName(int position) const
+{
+    return filterAt(position)->name();
+}
+
+int GLWidget::filterCount() const
+{
+    return int(filters_.size());
+}
+
+void GLWidget::moveFilterUp(int position)
+{
+    if (position - 1 < 0) {
+        return;
+    }
+    std::swap(filters_[std::size_t(position)], filters_[std::size_t(position - 1)]);
+}
+
+void GLWidget::moveFilterDown(int position)
+{
+    if (position + 1 == filterCount()) {
+        return;
+    }
+    std::swap(filters_[std::size_t(position)], filters_[std::size_t(position + 1)]);
+}
+
+void GLWidget::removeFilter(int position)
+{
+    filters_.erase(filters_.begin() + position);
+}
+
+void GLWidget::setXRotation(const double& angle)
+{
+    xRot_ = angle;
+}
+
+void GLWidget::setYRotation(const double& angle)
+{
+    yRot_ = angle;
+}
+
+void GLWidget::setZRotation(const double& angle)
+{
+    zRot_ = angle;
+}
+
+void GLWidget::setCenterX(const double& x)
+{
+    centerX_ = x;
+}
+
+void GLWidget::setCenterY(const double& y)
+{
+    centerY_ = y;
+}
+
+void GLWidget::mousePressEvent(QMouseEvent* event)
+{
+    lastPos_ = event->pos();
+    updateGL();
+}
+
+void GLWidget::mouseReleaseEvent(QMouseEvent*)
+{
+    setCursor(Qt::ArrowCursor);
+}
+
+void GLWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    const int dx = event->x() - lastPos_.x();
+    const int dy = event->y() - lastPos_.y();
+    if (event->buttons() & Qt::RightButton) {
+        xRot_ += rotationPerPixel * dy;
+        yRot_ += rotationPerPixel * dx;
+    }
+    if (event->buttons() & Qt::LeftButton) {
+        setCursor(Qt::ClosedHandCursor);
+        centerX_ -= float(dx) * panPerPixel;
+        centerY_ += float(dy) * panPerPixel;
+    }
+    lastPos_ = event->pos();
+    updateGL();
+}
+
+void GLWidget::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    distance_ = float((delta / 1200.0 + 1.0) * distance_);
+    updateGL();
+}
+
+void GLWidget::resetCamera()
+{
+    distance_ = startingDistance;
+    xRot_ = 0.0;
+    yRot_ = 0.0;
+    zRot_ = 0.0;
+    centerX_ = 0.0;
+    centerY_ = 0.0;
+}
+
+void GLWidget::initializeGL()
+{
+    resetCamera();
+    qglClearColor(Qt::darkGray);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void GLWidget::resizeGL(int width, int height)
+{
+    glViewport(0, 0, width, height);
+}
+
+// A zero-height view would give an unbounded aspect ratio; it then divides by
+// one instead.
+double GLWidget::aspectRatio() const
+{
+    const int divisor = height() == 0 ? 1 : height();
+    return double(width()) / double(divisor);
+}
+
+void GLWidget::paintGL()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0.0, -double(distance_), -double(distance_), centerX_, centerY_, 0.0, 0.0, 1.0, 0.0);
+    glRotatef(float(xRot_ * 0.0625), 1.0f, 0.0f, 0.0f);
+    glRotatef(float(yRot_ * 0.0625), 0.0f, 1.0f, 0.0f);
+    glRotatef(float(zRot_ * 0.0625), 0.0f, 0.0f, 1.0f);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(30.0, aspectRatio(), double(0.1f), 100.0);
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    drawTerrain();
+    drawDropPaths();
+    glDisableClientState(GL_VERTEX_ARRAY);
+    drawAxes();
+}
+
+void GLWidget::drawTerrain()
+{
+    qglColor(Qt::white);
+    glVertexPointer(3, GL_FLOAT, 0, triangleVertices_.constData());
+    glDrawArrays(GL_TRIANGLES, 0, triangleVertices_.size());
+}
+
+void GLWidget::drawDropPaths()
+{
+    qglColor(Qt::blue);
+    for (const QVector<QVector3D>& lines : dropLines_) {
+        glVertexPointer(3, GL_FLOAT, 0, lines.constData());
+        glDrawArrays(GL_LINES, 0, lines.size());
+    }
+}
+
+void GLWidget::drawAxes()
+{
+    drawAxis(*this, Qt::red, 1.0f, 0.0f, 0.0f);
+    drawAxis(*this, Qt::blue, 0.0f, 1.0f, 0.0f);
+    drawAxis(*this, Qt::green, 0.0f, 0.0f, 1.0f);
+}

@@ -1,1 +1,107 @@
 #pragma once
+
+#include "filters/filterpipeline.h"
+
+#include <QGLBuffer>
+#include <QGLWidget>
+#include <QPoint>
+#include <QString>
+#include <QVector3D>
+#include <QVector>
+#include <memory>
+
+class Filter;
+class Map;
+
+// The 3D view and the single holder of the world: the base map, the ordered
+// filter list, the filtered map (which carries the water drops), the vertex
+// arrays derived from it and the camera.
+class GLWidget : public QGLWidget
+{
+    Q_OBJECT
+
+public:
+    explicit GLWidget(QWidget* parent = nullptr);
+    ~GLWidget() override;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    Map* baseMap() const;
+    Map* filteredMap() const;
+    bool hasBaseMap() const;
+
+    // Stores the map, then derives the filtered map from it.
+    void setBaseMap(std::unique_ptr<Map> map);
+    // Derives the filtered map again from the base map through every filter;
+    // the drops of the previous filtered map go with it.
+    void applyFilters();
+    // Turns the filtered map and its drops into vertex arrays and redraws.
+    void rebuildMesh();
+
+    // The filter list; positions are not checked.
+    void addFilter(std::unique_ptr<Filter> filter);
+    Filter* filterAt(int position) const;
+    QString filterName(int position) const;
+    int filterCount() const;
+    void moveFilterUp(int position);
+    void moveFilterDown(int position);
+    void removeFilter(int position);
+
+    // Camera angles in sixteenths of a degree, centre in scene units.
+    void setXRotation(const double& angle);
+    void setYRotation(const double& angle);
+    void setZRotation(const double& angle);
+    void setCenterX(const double& x);
+    void setCenterY(const double& y);
+
+    double xRotation() const { return xRot_; }
+    double yRotation() const { return yRot_; }
+    double zRotation() const { return zRot_; }
+    double centerX() const { return centerX_; }
+    double centerY() const { return centerY_; }
+    float eyeDistance() const { return distance_; }
+
+    const QVector<QVector3D>& meshTriangles() const { return triangleVertices_; }
+    const QVector<QVector3D>& meshGrid() const { return gridVertices_; }
+    const QVector<QVector<QVector3D>>& meshDropLines() const { return dropLines_; }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void paintGL() override;
+
+private:
+    void resetCamera();
+    void fillGridBuffer();
+    void fillPathBuffer();
+    double aspectRatio() const;
+    void drawTerrain();
+    void drawDropPaths();
+    void drawAxes();
+
+    QVector<QVector3D> triangleVertices_;
+    QVector<QVector3D> gridVertices_;
+    QVector<QVector<QVector3D>> dropLines_;
+    QVector<QVector3D> pathVertices_;
+    std::unique_ptr<Map> baseMap_;
+    std::unique_ptr<Map> filteredMap_;
+    FilterList filters_;
+    QGLBuffer gridBuffer_;
+    QGLBuffer pathBuffer_;
+    int meshWidth_ = 0;
+    int meshLength_ = 0;
+    int cellColumns_ = 0;
+    int cellRows_ = 0;
+    QPoint lastPos_;
+    float distance_ = -10.0f;
+    double xRot_ = 0.0;
+    double yRot_ = 0.0;
+    double zRot_ = 0.0;
+    double centerX_ = 0.0;
+    double centerY_ = 0.0;
+};
