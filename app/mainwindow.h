@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
+class Map;
 struct MainWindowForm;
 
 // The single top-level window. All world state lives in the form's GL view;
@@ -32,5 +34,10 @@ private slots:
     void on_pushButtonGoutteDynamic_clicked();
 
 private:
+    // Runs the filtered map's drops under the wait cursor, then shows them.
+    void runDrops(const std::function<void(Map&)>& run);
+    // Rebuilds the filter rows from the view's filter list; no row stays selected.
+    void refreshFilterList();
+
     std::unique_ptr<MainWindowForm> form_;
 };
