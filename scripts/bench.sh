@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Sets up this machine, builds Terravik in Release in build-release/ and runs
+# the benchmarks: the numeric core at 99 x 99, 512 x 512 and 2048 x 2048, then
+# the real commands of the main window (under Xvfb when there is no display).
+# Extra arguments go to both benchmark programs, e.g. --benchmark_filter=Filter.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+source "$here/setup.sh"
+
+terravik_install_packages
+terravik_build build-release -DCMAKE_BUILD_TYPE=Release -DTERRAVIK_BUILD_TESTS=OFF
+
+with_display=()
+if [[ -z "${DISPLAY:-}" ]]; then
+  with_display=(xvfb-run -a -s "-screen 0 1280x1024x24")
+fi
+
+common=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true)
+"$root/build-release/bench/terravik_bench" "${common[@]}" "$@"
+if [[ -x "$root/build-release/bench/terravik_ui_bench" ]]; then
+  "${with_display[@]}" "$root/build-release/bench/terravik_ui_bench" "${common[@]}" "$@"
+fi
