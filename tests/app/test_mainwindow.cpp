@@ -1,6 +1,7 @@
 // The main window's form: its widgets, their properties and texts, the form's
 // own connections, the binding of the command slots by name, and the
 // shortcuts.
+#include "../view/residentgldriver.h"
 #include "app/mainwindow.h"
 #include "app/mainwindowform.h"
 #include "view/glwidget.h"
@@ -205,6 +206,7 @@ class TestMainWindow : public QObject
 private slots:
     void init();
     void cleanup();
+    void cleanupTestCase();
 
     void membersAreDeclaredInFormOrder();
     void formMembers_data();
@@ -257,6 +259,11 @@ void TestMainWindow::init()
 void TestMainWindow::cleanup()
 {
     window_.reset();
+}
+
+void TestMainWindow::cleanupTestCase()
+{
+    keepGlDriverResident();
 }
 
 // Leaves only the form's own connections: the commands are other tests' concern

@@ -1,6 +1,7 @@
 // Frames drawn by the GL view, read back from its frame buffer and checked
 // against an independent projection of the scene with QMatrix4x4.
 #include "drop/waterdrop.h"
+#include "residentgldriver.h"
 #include "terrain/map.h"
 #include "view/glwidget.h"
 
@@ -103,6 +104,7 @@ class TestGLRendering : public QObject
 private slots:
     void init();
     void cleanup();
+    void cleanupTestCase();
 
     void firstFrameHasDarkGrayBackground();
     void axesAppearWhereTheCameraPutsThem_data();
@@ -132,6 +134,11 @@ void TestGLRendering::init()
 void TestGLRendering::cleanup()
 {
     view_.reset();
+}
+
+void TestGLRendering::cleanupTestCase()
+{
+    keepGlDriverResident();
 }
 
 // The frame as drawn now. Buffer swapping is held back so that the read-back

@@ -2,6 +2,7 @@
 // setters and the mouse handlers.
 #include "drop/waterdrop.h"
 #include "filters/filtermatrix.h"
+#include "residentgldriver.h"
 #include "terrain/map.h"
 #include "view/glwidget.h"
 
@@ -123,6 +124,7 @@ class TestGLWidget : public QObject
 private slots:
     void init();
     void cleanup();
+    void cleanupTestCase();
 
     void sizeHintsDoNotDependOnState();
     void startsWithoutWorld();
@@ -170,6 +172,11 @@ void TestGLWidget::init()
 void TestGLWidget::cleanup()
 {
     view_.reset();
+}
+
+void TestGLWidget::cleanupTestCase()
+{
+    keepGlDriverResident();
 }
 
 void TestGLWidget::showView()
