@@ -1,7 +1,6 @@
 // The main window's form: its widgets, their properties and texts, the form's
 // own connections, the binding of the command slots by name, and the
 // shortcuts.
-#include "../view/residentgldriver.h"
 #include "app/mainwindow.h"
 #include "app/mainwindowform.h"
 #include "view/glwidget.h"
@@ -206,7 +205,6 @@ class TestMainWindow : public QObject
 private slots:
     void init();
     void cleanup();
-    void cleanupTestCase();
 
     void membersAreDeclaredInFormOrder();
     void formMembers_data();
@@ -261,10 +259,6 @@ void TestMainWindow::cleanup()
     window_.reset();
 }
 
-void TestMainWindow::cleanupTestCase()
-{
-    keepGlDriverResident();
-}
 
 // Leaves only the form's own connections: the commands are other tests' concern
 // and some of them open modal dialogs.

@@ -1,7 +1,6 @@
 // Frames drawn by the GL view, read back from its frame buffer and checked
 // against an independent projection of the scene with QMatrix4x4.
 #include "drop/waterdrop.h"
-#include "residentgldriver.h"
 #include "terrain/map.h"
 #include "view/glwidget.h"
 
@@ -104,7 +103,6 @@ class TestGLRendering : public QObject
 private slots:
     void init();
     void cleanup();
-    void cleanupTestCase();
 
     void firstFrameHasDarkGrayBackground();
     void axesAppearWhereTheCameraPutsThem_data();
@@ -136,10 +134,6 @@ void TestGLRendering::cleanup()
     view_.reset();
 }
 
-void TestGLRendering::cleanupTestCase()
-{
-    keepGlDriverResident();
-}
 
 // The frame as drawn now. Buffer swapping is held back so that the read-back
 // sees the frame just painted rather than whatever the back buffer holds after

@@ -2,7 +2,6 @@
 // setters and the mouse handlers.
 #include "drop/waterdrop.h"
 #include "filters/filtermatrix.h"
-#include "residentgldriver.h"
 #include "terrain/map.h"
 #include "view/glwidget.h"
 
@@ -124,7 +123,6 @@ class TestGLWidget : public QObject
 private slots:
     void init();
     void cleanup();
-    void cleanupTestCase();
 
     void sizeHintsDoNotDependOnState();
     void startsWithoutWorld();
@@ -174,10 +172,6 @@ void TestGLWidget::cleanup()
     view_.reset();
 }
 
-void TestGLWidget::cleanupTestCase()
-{
-    keepGlDriverResident();
-}
 
 void TestGLWidget::showView()
 {
