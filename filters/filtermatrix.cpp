@@ -43,7 +43,7 @@ class PaddedColumns
 {
 public:
     explicit PaddedColumns(const Map& map)
-        : length_(map.length()), stride_(std::size_t(map.length()) + 2 * kReach),
+        : length_(map.length()), stride_(std::size_t(map.length()) + std::size_t(2) * kReach),
           heights_(std::size_t(map.width()) * stride_)
     {
         const std::vector<MapPoint>& points = map.points();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up this machine, builds Terravik three times (build/ as shipped,
 # build-asan/ with AddressSanitizer, LeakSanitizer and UBSan, build-fuzz/ with
-# clang's libFuzzer) and runs the whole suite in each. Widget tests need a display: without one, CTest runs under Xvfb.
+# clang's libFuzzer), checks formatting and clang-tidy, and runs the whole
+# suite in each build. Widget tests need a display: without one, CTest runs under Xvfb.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -20,6 +21,9 @@ if [[ -z "${DISPLAY:-}" ]]; then
 fi
 
 status=0
+echo "=== Lint ==="
+"$here/lint.sh" || status=1
+
 for dir in build build-asan build-fuzz; do
   echo "=== Tests in $dir ==="
   (cd "$root/$dir" && "${with_display[@]}" ctest --output-on-failure -j "$(nproc)") || status=1

@@ -157,7 +157,7 @@ void GLWidget::moveFilterUp(int position)
     if (position - 1 < 0) {
         return;
     }
-    std::swap(filters_[std::size_t(position)], filters_[std::size_t(position - 1)]);
+    std::swap(filters_[std::size_t(position)], filters_[std::size_t(position) - 1]);
 }
 
 void GLWidget::moveFilterDown(int position)
@@ -165,7 +165,7 @@ void GLWidget::moveFilterDown(int position)
     if (position + 1 == filterCount()) {
         return;
     }
-    std::swap(filters_[std::size_t(position)], filters_[std::size_t(position + 1)]);
+    std::swap(filters_[std::size_t(position)], filters_[std::size_t(position) + 1]);
 }
 
 void GLWidget::removeFilter(int position)

@@ -259,7 +259,6 @@ void TestMainWindow::cleanup()
     window_.reset();
 }
 
-
 // Leaves only the form's own connections: the commands are other tests' concern
 // and some of them open modal dialogs.
 void TestMainWindow::detachCommands()

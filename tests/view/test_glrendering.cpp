@@ -134,7 +134,6 @@ void TestGLRendering::cleanup()
     view_.reset();
 }
 
-
 // The frame as drawn now. Buffer swapping is held back so that the read-back
 // sees the frame just painted rather than whatever the back buffer holds after
 // a swap.

@@ -172,7 +172,6 @@ void TestGLWidget::cleanup()
     view_.reset();
 }
 
-
 void TestGLWidget::showView()
 {
     view_->resize(320, 240);
