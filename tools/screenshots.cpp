@@ -1,0 +1,275 @@
+// Takes the README's screenshots from the real program: it opens the main
+// window, works it through the same widgets a user would (actions, buttons,
+// dialogs, mouse on the view) and photographs the X screen at each stop.
+// Usage: terravik_screenshots <output directory>   (under an X server)
+
+#include "app/mainwindow.h"
+#include "app/mainwindowform.h"
+#include "app/newworlddialog.h"
+#include "drop/waterdrop.h"
+#include "filters/editfilterdialog.h"
+#include "terrain/map.h"
+#include "tools/dropstartpicker.h"
+#include "tools/modaldialoganswer.h"
+#include "tools/screencapture.h"
+#include "view/glwidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMatrix4x4>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextStream>
+#include <QVector3D>
+#include <QWheelEvent>
+#include <array>
+#include <cstdlib>
+
+namespace {
+
+// Long enough for llvmpipe under Xvfb to have put the last frame on the screen.
+constexpr int SettleMilliseconds = 400;
+const QSize WindowSize(960, 640);
+
+// The world of every picture: the same generator, seed text and size always
+// give the same terrain.
+constexpr int MountainPeaks = 1;
+const char* const SeedText = "Peaks";
+constexpr int WorldSize = 60;
+
+// A 5 x 5 binomial kernel: the Gaussian blur everyone knows, scaled to integers.
+constexpr std::array<int, 5> BinomialRow{1, 4, 6, 4, 1};
+const char* const FilterName = "Smooth";
+
+// The starting camera sees only the middle of the world.
+constexpr int WheelNotchesOut = 9;
+const QPoint CameraTurn(50, 0);
+
+// The drops whose paths are shown, at least this many map units apart.
+constexpr int DropCount = 5;
+constexpr double DropSpacing = 8.0;
+// Seen from higher up, the paths do not hide behind the slopes.
+const QPoint DropCameraTurn(40, 60);
+constexpr int DropWheelNotches = -5;
+// A left drag moves the point looked at by 1/32 scene unit per pixel.
+constexpr float PixelsPerSceneUnit = 32.0f;
+
+// The view's own mouse handlers move the camera, as a user's mouse would.
+void sendMouse(QWidget* view, QEvent::Type type, const QPoint& position, Qt::MouseButton button,
+               Qt::MouseButtons held)
+{
+    QMouseEvent event(type, QPointF(position), view->mapToGlobal(position), button, held,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &event);
+}
+
+// Right drag turns the terrain: half a degree per pixel.
+void dragWithRightButton(QWidget* view, const QPoint& offset)
+{
+    const QPoint from = view->rect().center();
+    sendMouse(view, QEvent::MouseButtonPress, from, Qt::RightButton, Qt::RightButton);
+    sendMouse(view, QEvent::MouseMove, from + offset, Qt::NoButton, Qt::RightButton);
+    sendMouse(view, QEvent::MouseButtonRelease, from + offset, Qt::RightButton, Qt::NoButton);
+}
+
+// Left drag moves the point looked at: 1/32 scene unit per pixel.
+void dragWithLeftButton(QWidget* view, const QPoint& offset)
+{
+    const QPoint from = view->rect().center();
+    sendMouse(view, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseMove, from + offset, Qt::NoButton, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseButtonRelease, from + offset, Qt::LeftButton, Qt::NoButton);
+}
+
+// Each notch forward moves the eye 10 % further away; backward, 10 % closer.
+void turnWheel(QWidget* view, int notches)
+{
+    const QPointF position(view->rect().center());
+    for (int i = 0; i < std::abs(notches); ++i) {
+        const QPoint angle(0, notches > 0 ? 120 : -120);
+        QWheelEvent event(position, QPointF(view->mapToGlobal(position.toPoint())), QPoint(), angle,
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view, &event);
+    }
+}
+
+// The middle of every drop path of the map, in the view's scene coordinates:
+// a fifth of the map's units, height upwards, the map's centre at the origin.
+QVector3D dropPathsMiddle(const Map& map)
+{
+    QVector3D sum;
+    int count = 0;
+    for (const WaterDrop* drop : map.drops()) {
+        for (const MapPoint& point : drop->path()) {
+            sum += QVector3D(point.x(), point.z(), point.y());
+            ++count;
+        }
+    }
+    const QVector3D middle = count > 0 ? sum / float(count) : QVector3D();
+    return QVector3D(middle.x() / 5.0f - float(map.width()) / 10.0f, middle.y() / 5.0f,
+                     middle.z() / 5.0f - float(map.length()) / 10.0f);
+}
+
+class ScreenshotTour
+{
+public:
+    ScreenshotTour(MainWindow& window, const QDir& output)
+        : window_(window), form_(*window.form()), output_(output)
+    {}
+
+    bool run()
+    {
+        showWindow();
+        makeWorld();
+        frameWorld();
+        bool ok = capture("new-world.png", screenRect(&window_));
+        addSmoothingFilter();
+        form_.actionUpdate->trigger();
+        ok = capture("smoothed.png", screenRect(&window_)) && ok;
+        ok = captureFilterDialog() && ok;
+        runFarthestDrops();
+        ok = capture("drop-path.png", screenRect(&window_)) && ok;
+        return ok;
+    }
+
+private:
+    void showWindow()
+    {
+        window_.move(0, 0);
+        window_.resize(WindowSize);
+        window_.show();
+        settle(SettleMilliseconds);
+    }
+
+    void makeWorld()
+    {
+        answerNextModalDialog([](QWidget* dialog) {
+            NewWorldDialogForm* form = static_cast<NewWorldDialog*>(dialog)->form();
+            form->comboBox->setCurrentIndex(MountainPeaks);
+            form->checkBox->setChecked(false);
+            form->seed->setText(QString::fromLatin1(SeedText));
+            form->sizeX->setValue(WorldSize);
+            form->sizeY->setValue(WorldSize);
+            form->buttonBox->button(QDialogButtonBox::Ok)->click();
+        });
+        form_.actionNewWorld->trigger();
+    }
+
+    // Backs the camera off until the whole world fits and turns it a little,
+    // so the peaks stand out against the background.
+    void frameWorld()
+    {
+        turnWheel(form_.widget, WheelNotchesOut);
+        dragWithRightButton(form_.widget, CameraTurn);
+    }
+
+    void addSmoothingFilter()
+    {
+        form_.tabWidget->setCurrentWidget(form_.tabFilters);
+        answerNextModalDialog([](QWidget* dialog) {
+            EditFilterDialogForm* form = static_cast<EditFilterDialog*>(dialog)->form();
+            form->customNameLineEdit->setText(QString::fromLatin1(FilterName));
+            const EditFilterDialogForm::CoefficientBoxes boxes = form->coefficientBoxes();
+            for (int k = 0; k < EditFilterDialogForm::CoefficientCount; ++k) {
+                boxes[k]->setValue(BinomialRow[k % 5] * BinomialRow[k / 5]);
+            }
+            form->okButton->click();
+        });
+        form_.addFilterButton->click();
+    }
+
+    // Opens the first filter for editing and photographs the dialog over the
+    // window; Cancel then gives the filter back its own, unchanged values.
+    bool captureFilterDialog()
+    {
+        form_.filterListWidget->setCurrentRow(0);
+        bool ok = false;
+        answerNextModalDialog([this, &ok](QWidget* dialog) {
+            const QRect view = screenRect(form_.widget);
+            dialog->move(view.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+            settle(SettleMilliseconds);
+            ok = capture("filter-dialog.png", screenRect(&window_).united(screenRect(dialog)));
+            static_cast<EditFilterDialog*>(dialog)->form()->cancelButton->click();
+        });
+        form_.editFilterButton->click();
+        return ok;
+    }
+
+    // Lets a few drops run down the slopes where they get farthest, then
+    // looks at their paths from higher up and closer by.
+    void runFarthestDrops()
+    {
+        form_.tabWidget->setCurrentWidget(form_.tabGoutte);
+        const Map& map = *form_.widget->filteredMap();
+        for (const QPointF& start : farthestDropStarts(map, DropCount, DropSpacing)) {
+            form_.doubleSpinBoxGoutteX->setValue(start.x());
+            form_.doubleSpinBoxGoutteY->setValue(start.y());
+            form_.pushButtonGoutteLancer->click();
+            form_.pushButtonGoutteRes->click();
+        }
+        form_.actionCenter->trigger();
+        dragWithRightButton(form_.widget, DropCameraTurn);
+        turnWheel(form_.widget, DropWheelNotches);
+        dragWithLeftButton(form_.widget, panTowards(dropPathsMiddle(map)));
+    }
+
+    // The left drag that brings the scene point to the middle of the view,
+    // from a camera whose centre is at the origin.
+    QPoint panTowards(const QVector3D& scenePoint) const
+    {
+        const GLWidget* view = form_.widget;
+        QMatrix4x4 rotation;
+        rotation.rotate(float(view->xRotation() / 16.0), 1.0f, 0.0f, 0.0f);
+        rotation.rotate(float(view->yRotation() / 16.0), 0.0f, 1.0f, 0.0f);
+        rotation.rotate(float(view->zRotation() / 16.0), 0.0f, 0.0f, 1.0f);
+        const QVector3D turned = rotation.map(scenePoint);
+        // The eye sits at (0, e, e); the centre looked at lies in the plane z = 0
+        // on the line from the eye through the point.
+        const float eye = -view->eyeDistance();
+        const float t = eye / (eye - turned.z());
+        const float centerX = t * turned.x();
+        const float centerY = eye + t * (turned.y() - eye);
+        return QPoint(qRound(-centerX * PixelsPerSceneUnit), qRound(centerY * PixelsPerSceneUnit));
+    }
+
+    bool capture(const char* fileName, const QRect& area)
+    {
+        settle(SettleMilliseconds);
+        const QString path = output_.filePath(QString::fromLatin1(fileName));
+        const bool ok = captureScreen(area, path);
+        QTextStream(stdout) << (ok ? "wrote " : "FAILED ") << path << '\n';
+        return ok;
+    }
+
+    MainWindow& window_;
+    MainWindowForm& form_;
+    QDir output_;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        QTextStream(stderr) << "usage: terravik_screenshots <output directory>\n";
+        return 2;
+    }
+    const QDir output(QString::fromLocal8Bit(argv[1]));
+    if (!output.exists()) {
+        QTextStream(stderr) << "no such directory: " << output.path() << '\n';
+        return 2;
+    }
+    MainWindow window;
+    ScreenshotTour tour(window, output);
+    return tour.run() ? 0 : 1;
+}
