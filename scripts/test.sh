@@ -13,7 +13,7 @@ terravik_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 terravik_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTERRAVIK_SANITIZE=ON -DTERRAVIK_BUILD_BENCH=OFF
 # libFuzzer needs clang; this tree builds only the core and the fuzz targets.
 terravik_build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTERRAVIK_BUILD_FUZZ=ON -DTERRAVIK_BUILD_TESTS=OFF -DTERRAVIK_BUILD_BENCH=OFF
+  -DTERRAVIK_BUILD_FUZZ=ON -DTERRAVIK_BUILD_TESTS=OFF -DTERRAVIK_BUILD_BENCH=OFF -DTERRAVIK_BUILD_TOOLS=OFF
 
 with_display=()
 if [[ -z "${DISPLAY:-}" ]]; then
