@@ -9,11 +9,14 @@ root="$(cd "$here/.." && pwd)"
 source "$here/setup.sh"
 
 terravik_install_packages
+SECONDS=0
 terravik_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 terravik_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTERRAVIK_SANITIZE=ON -DTERRAVIK_BUILD_BENCH=OFF
 # libFuzzer needs clang; this tree builds only the core and the fuzz targets.
 terravik_build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTERRAVIK_BUILD_FUZZ=ON -DTERRAVIK_BUILD_TESTS=OFF -DTERRAVIK_BUILD_BENCH=OFF -DTERRAVIK_BUILD_TOOLS=OFF
+
+echo "=== Built in ${SECONDS} s ==="
 
 with_display=()
 if [[ -z "${DISPLAY:-}" ]]; then
@@ -26,6 +29,8 @@ echo "=== Lint ==="
 
 for dir in build build-asan build-fuzz; do
   echo "=== Tests in $dir ==="
+  SECONDS=0
   (cd "$root/$dir" && "${with_display[@]}" ctest --output-on-failure -j "$(nproc)") || status=1
+  echo "=== Tests in $dir took ${SECONDS} s ==="
 done
 exit "$status"
