@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -60,6 +61,44 @@ private:
     bool answered_ = false;
 };
 
+// How the user ends a dialog: a click on OK or Cancel, Enter (the default
+// button, OK) or Escape, or the window's close box (which rejects).
+enum class Ending
+{
+    ClickOk,
+    ClickCancel,
+    PressEnter,
+    PressEscape,
+    CloseWindow
+};
+
+inline bool accepts(Ending ending)
+{
+    return ending == Ending::ClickOk || ending == Ending::PressEnter;
+}
+
+// Ends the dialog as the user would; `ok` and `cancel` are its two buttons.
+inline void endDialog(QDialog* dialog, Ending ending, QAbstractButton* ok, QAbstractButton* cancel)
+{
+    switch (ending) {
+    case Ending::ClickOk:
+        ok->click();
+        break;
+    case Ending::ClickCancel:
+        cancel->click();
+        break;
+    case Ending::PressEnter:
+        QTest::keyClick(dialog, Qt::Key_Return);
+        break;
+    case Ending::PressEscape:
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        break;
+    case Ending::CloseWindow:
+        dialog->close();
+        break;
+    }
+}
+
 // What the user enters in the New world dialog.
 struct NewWorldAnswer
 {
@@ -68,7 +107,7 @@ struct NewWorldAnswer
     QString seedText;
     int width = 50;
     int length = 50;
-    bool accept = true;
+    Ending ending = Ending::ClickOk;
 };
 
 // Fills the dialog as the answer says and ends it with OK or Cancel. Returns
@@ -88,8 +127,8 @@ inline bool answerNewWorld(QWidget* modal, const NewWorldAnswer& answer)
     form->seed->setText(answer.seedText);
     form->sizeX->setValue(answer.width);
     form->sizeY->setValue(answer.length);
-    const auto button = answer.accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel;
-    form->buttonBox->button(button)->click();
+    endDialog(dialog, answer.ending, form->buttonBox->button(QDialogButtonBox::Ok),
+              form->buttonBox->button(QDialogButtonBox::Cancel));
     return true;
 }
 
@@ -102,7 +141,7 @@ struct FilterAnswer
     QString name;
     bool keepCoefficients = false;
     FilterMatrix::Coefficients coefficients{};
-    bool accept = true;
+    Ending ending = Ending::ClickOk;
 };
 
 inline bool answerFilter(QWidget* modal, const FilterAnswer& answer)
@@ -124,7 +163,7 @@ inline bool answerFilter(QWidget* modal, const FilterAnswer& answer)
             boxes[k]->setValue(answer.coefficients[k]);
         }
     }
-    (answer.accept ? form->okButton : form->cancelButton)->click();
+    endDialog(dialog, answer.ending, form->okButton, form->cancelButton);
     return true;
 }
 
