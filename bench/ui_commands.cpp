@@ -45,7 +45,7 @@ std::size_t peakCount(const QByteArray& seedText)
 QByteArray seedWithPeaks(std::size_t wanted)
 {
     for (int n = 0; n < 100000; ++n) {
-        const QByteArray text = "bench-" + QByteArray::number(n);
+        QByteArray text = "bench-" + QByteArray::number(n);
         if (peakCount(text) == wanted) {
             return text;
         }

@@ -21,7 +21,7 @@ namespace {
 
 constexpr int kWarmUpWorlds = 50;
 constexpr int kWorlds = 500;
-constexpr qint64 kAllowedGrowthKb = 4 * 1024;
+constexpr qint64 kAllowedGrowthKb = qint64(4) * 1024;
 constexpr int kMapSize = 99;
 // The worlds repeat with this period (three generators, ten seed texts), so
 // the warm-up has seen every world once before the measurement starts.
