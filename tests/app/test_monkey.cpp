@@ -252,6 +252,7 @@ private:
     void sendMouse(QEvent::Type type, QPoint position, Qt::MouseButton button,
                    Qt::MouseButtons held);
     bool checkWorldContents(const std::unique_ptr<MapBuilder>& expectedBuilder);
+    bool checkMeshShowsWorld();
     bool checkDropsRanToEnd(const std::vector<DropSnapshot>& before);
 
     // Invariants, checked after every action.
@@ -565,8 +566,51 @@ bool Monkey::checkWorldContents(const std::unique_ptr<MapBuilder>& expectedBuild
         expected = matrix.apply(*expected);
     }
     const QString difference = compareMaps(*filtered, *expected);
-    return expect(difference.isEmpty(),
-                  QStringLiteral("filtered map differs from the filters' output: ") + difference);
+    if (!difference.isEmpty()) {
+        return fail(QStringLiteral("filtered map differs from the filters' output: ") + difference);
+    }
+    return checkMeshShowsWorld();
+}
+
+bool closeTo(float actual, float expected)
+{
+    return sameHeight(actual, expected) ||
+           std::fabs(actual - expected) <= 1e-5f * std::max(1.0f, std::fabs(expected));
+}
+
+// The view was rebuilt from the filtered map: grid vertex i * width + j is map
+// point (j, i) scaled by 1/5 with the height up and the map's centre at the
+// origin.
+bool Monkey::checkMeshShowsWorld()
+{
+    const Map& map = *view()->filteredMap();
+    const QVector<QVector3D>& grid = view()->meshGrid();
+    const float halfWidth = float(map.width()) / 5.0f * 0.5f;
+    const float halfLength = float(map.length()) / 5.0f * 0.5f;
+    for (std::uint32_t i = 0; i < map.length(); ++i) {
+        for (std::uint32_t j = 0; j < map.width(); ++j) {
+            const MapPoint& point = *map.pointAt(j, i);
+            const int index = int(i * map.width() + j);
+            if (index >= grid.size()) {
+                return fail(QStringLiteral("the mesh has %1 grid vertices").arg(grid.size()));
+            }
+            const QVector3D& vertex = grid[index];
+            if (!closeTo(vertex.x(), point.x() / 5.0f - halfWidth) ||
+                !closeTo(vertex.y(), point.z() / 5.0f) ||
+                !closeTo(vertex.z(), point.y() / 5.0f - halfLength)) {
+                return fail(QStringLiteral("grid vertex %1 is (%2, %3, %4) for map point "
+                                           "(%5, %6, %7)")
+                                .arg(index)
+                                .arg(double(vertex.x()))
+                                .arg(double(vertex.y()))
+                                .arg(double(vertex.z()))
+                                .arg(double(point.x()))
+                                .arg(double(point.y()))
+                                .arg(double(point.z())));
+            }
+        }
+    }
+    return true;
 }
 
 bool Monkey::update()
