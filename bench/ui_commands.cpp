@@ -1,0 +1,296 @@
+// Times the user's commands on a shown main window: the real slots, run the
+// way the window runs them, on a 99 x 99 world of 32 mountain peaks with five
+// full 5 x 5 filters in the list, drawn in an 800 x 600 view. Needs a display:
+//   xvfb-run -a -s "-screen 0 1280x1024x24" terravik_ui_bench
+#include "app/mainwindow.h"
+#include "app/mainwindowform.h"
+#include "drop/waterdrop.h"
+#include "generators/simplepeaksmoutainmapbuilder.h"
+#include "terrain/map.h"
+#include "userdriver.h"
+#include "view/glwidget.h"
+
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QImage>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QWheelEvent>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kMapSize = 99;
+constexpr std::size_t kWantedPeaks = 32;
+constexpr int kViewWidth = 800;
+constexpr int kViewLength = 600;
+constexpr int kZoomOutNotches = 8;
+// A start well inside the map, on a flank of the terrain.
+constexpr double kDropX = 30.5;
+constexpr double kDropY = 60.25;
+
+// The number of peaks "Mountain peaks" draws for a seed text. The count comes
+// from the first draw after reseeding, whatever the size.
+std::size_t peakCount(const QByteArray& seedText)
+{
+    SimplePeaksMoutainMapBuilder builder;
+    builder.setSeed(seedText).setWidth(2).setLength(2);
+    builder.build();
+    return builder.peaks().size();
+}
+
+// The first seed text "bench-N" that gives the wanted number of peaks.
+QByteArray seedWithPeaks(std::size_t wanted)
+{
+    for (int n = 0; n < 100000; ++n) {
+        QByteArray text = "bench-" + QByteArray::number(n);
+        if (peakCount(text) == wanted) {
+            return text;
+        }
+    }
+    return QByteArray();
+}
+
+// Five filters, each with all 25 coefficients in use: a binomial blur, a box
+// blur, a cross-weighted blur and two that lean to one side.
+FilterMatrix::Coefficients benchFilter(int which)
+{
+    static const int binomial[5] = {1, 4, 6, 4, 1};
+    FilterMatrix::Coefficients coefficients{};
+    for (int k = 0; k < 25; ++k) {
+        const int dx = k % 5;
+        const int dy = k / 5;
+        switch (which) {
+        case 0:
+            coefficients[std::size_t(k)] = binomial[dx] * binomial[dy];
+            break;
+        case 1:
+            coefficients[std::size_t(k)] = 1;
+            break;
+        case 2:
+            coefficients[std::size_t(k)] = (dx == 2 || dy == 2) ? 8 : 2;
+            break;
+        case 3:
+            coefficients[std::size_t(k)] = 1 + dx;
+            break;
+        default:
+            coefficients[std::size_t(k)] = 5 - dy;
+            break;
+        }
+    }
+    return coefficients;
+}
+
+// How many pixels of the view's last frame differ from the background, to
+// show that the frames timed really draw the terrain.
+int pixelsOffBackground(GLWidget& view)
+{
+    const QImage frame = view.grabFrameBuffer();
+    const QRgb background = QColor(Qt::darkGray).rgb();
+    int drawn = 0;
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            drawn += (frame.pixel(x, y) | 0xff000000u) != (background | 0xff000000u);
+        }
+    }
+    return drawn;
+}
+
+class Scene
+{
+public:
+    explicit Scene(QByteArray seedText) : seedText_(std::move(seedText))
+    {
+        view()->setFixedSize(kViewWidth, kViewLength);
+        window_.show();
+        window_.activateWindow();
+        QApplication::processEvents();
+        for (int i = 0; i < 5; ++i) {
+            UserDriver::FilterAnswer answer;
+            answer.name = QStringLiteral("bench %1").arg(i);
+            answer.coefficients = benchFilter(i);
+            invokeAnswered("on_addFilterButton_clicked",
+                           [answer](QWidget* modal) { UserDriver::answerFilter(modal, answer); });
+        }
+        newWorld();
+        zoomOut();
+    }
+
+    GLWidget* view() const { return window_.form()->widget; }
+
+    // From the starting camera the eye sits below the tops of a 99 x 99 peaks
+    // world and sees only the axes; eight wheel notches back bring the whole
+    // terrain into view, so every timed redraw draws all of it.
+    void zoomOut()
+    {
+        const QPoint centre(view()->width() / 2, view()->height() / 2);
+        for (int notch = 0; notch < kZoomOutNotches; ++notch) {
+            QWheelEvent wheel(centre, view()->mapToGlobal(centre), QPoint(), QPoint(0, 120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view(), &wheel);
+        }
+    }
+    const QByteArray& seedText() const { return seedText_; }
+
+    void invoke(const char* slot)
+    {
+        QMetaObject::invokeMethod(&window_, slot, Qt::DirectConnection);
+    }
+
+    // Runs a command whose slot opens a modal, answering it. False when no
+    // modal came.
+    bool invokeAnswered(const char* slot, std::function<void(QWidget*)> answer)
+    {
+        UserDriver::ModalAnswer pending(std::move(answer));
+        invoke(slot);
+        return pending.answered();
+    }
+
+    bool newWorld()
+    {
+        UserDriver::NewWorldAnswer answer;
+        answer.generatorIndex = 1;
+        answer.randomSeed = false;
+        answer.seedText = QString::fromLatin1(seedText_);
+        answer.width = kMapSize;
+        answer.length = kMapSize;
+        return invokeAnswered("on_actionNewWorld_triggered", [answer](QWidget* modal) {
+            UserDriver::answerNewWorld(modal, answer);
+        });
+    }
+
+    // A fresh filtered map with one drop at the bench's start position, through
+    // Update and Start. False when Start refused the position.
+    bool restartDrop()
+    {
+        invoke("on_actionUpdate_triggered");
+        window_.form()->doubleSpinBoxGoutteX->setValue(kDropX);
+        window_.form()->doubleSpinBoxGoutteY->setValue(kDropY);
+        const bool warned = invokeAnswered("on_pushButtonGoutteLancer_clicked", [](QWidget* modal) {
+            UserDriver::acknowledgeMessage(modal);
+        });
+        return !warned && view()->filteredMap()->drops().size() == 1;
+    }
+
+    std::size_t dropPathLength() const
+    {
+        const auto drops = view()->filteredMap()->drops();
+        return drops.empty() ? 0 : drops.front()->path().size();
+    }
+
+private:
+    MainWindow window_;
+    QByteArray seedText_;
+};
+
+Scene* scene = nullptr;
+
+void BM_NewWorldThroughDialog(benchmark::State& state)
+{
+    for (auto _ : state) {
+        if (!scene->newWorld()) {
+            state.SkipWithError("the new world dialog did not open");
+            break;
+        }
+    }
+}
+
+// The same world without the dialog: generator, setBaseMap, rebuildMesh.
+void BM_NewWorldWithoutDialog(benchmark::State& state)
+{
+    GLWidget* view = scene->view();
+    for (auto _ : state) {
+        SimplePeaksMoutainMapBuilder builder;
+        builder.setSeed(scene->seedText()).setWidth(kMapSize).setLength(kMapSize);
+        view->setBaseMap(builder.build());
+        view->rebuildMesh();
+    }
+}
+
+void BM_Update(benchmark::State& state)
+{
+    for (auto _ : state) {
+        scene->invoke("on_actionUpdate_triggered");
+    }
+}
+
+// Runs one drop command per iteration on a freshly started drop.
+void timeDropCommand(benchmark::State& state, const char* slot)
+{
+    std::size_t points = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!scene->restartDrop()) {
+            state.SkipWithError("Start refused the bench's position");
+            break;
+        }
+        state.ResumeTiming();
+        scene->invoke(slot);
+        points = scene->dropPathLength();
+    }
+    state.counters["path_points"] = double(points);
+}
+
+void BM_Next(benchmark::State& state)
+{
+    timeDropCommand(state, "on_pushButtonGoutteSuivant_clicked");
+}
+
+void BM_Result(benchmark::State& state)
+{
+    timeDropCommand(state, "on_pushButtonGoutteRes_clicked");
+}
+
+void BM_DynamicDisplay(benchmark::State& state)
+{
+    timeDropCommand(state, "on_pushButtonGoutteDynamic_clicked");
+}
+
+void BM_Frame(benchmark::State& state)
+{
+    GLWidget* view = scene->view();
+    state.counters["view_width"] = view->width();
+    state.counters["view_height"] = view->height();
+    state.counters["pixels_drawn"] = pixelsOffBackground(*view);
+    for (auto _ : state) {
+        view->updateGL();
+    }
+}
+
+BENCHMARK(BM_NewWorldThroughDialog)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NewWorldWithoutDialog)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Update)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Next)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Result)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DynamicDisplay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Frame)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    const QByteArray seedText = seedWithPeaks(kWantedPeaks);
+    if (seedText.isEmpty()) {
+        std::fprintf(stderr, "no seed text gives %zu peaks\n", kWantedPeaks);
+        return 1;
+    }
+    Scene built(seedText);
+    scene = &built;
+    std::printf("world: 99 x 99, \"Mountain peaks\", seed text \"%s\" (%zu peaks), %d filters, "
+                "view %d x %d\n",
+                seedText.constData(), peakCount(seedText), built.view()->filterCount(),
+                built.view()->width(), built.view()->height());
+    std::printf("camera distance %g; pixels drawn off the background: %d\n",
+                double(built.view()->eyeDistance()), pixelsOffBackground(*built.view()));
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    scene = nullptr;
+    return 0;
+}
