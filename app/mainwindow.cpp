@@ -5,9 +5,7 @@
 #include "drop/droprun.h"
 #include "filters/editfilterdialog.h"
 #include "filters/filtermatrix.h"
-#include "generators/fullyrandommapbuilder.h"
-#include "generators/peaksmountainchainmapbuilder.h"
-#include "generators/simplepeaksmoutainmapbuilder.h"
+#include "generators/generatorchoice.h"
 #include "terrain/map.h"
 #include "terrain/seed.h"
 #include "view/glwidget.h"
@@ -19,19 +17,6 @@
 #include <QPushButton>
 
 namespace {
-
-// The dialog's generator choice; an index it does not know makes mountain peaks.
-std::unique_ptr<MapBuilder> makeBuilder(int generatorIndex)
-{
-    switch (generatorIndex) {
-    case 0:
-        return std::make_unique<FullyRandomMapBuilder>();
-    case 2:
-        return std::make_unique<PeaksMountainChainMapBuilder>();
-    default:
-        return std::make_unique<SimplePeaksMoutainMapBuilder>();
-    }
-}
 
 // A drop needs the three corners of the cell it stands on, so it may start
 // only on the terrain's surface: 0 <= x <= width - 1 and 0 <= y <= length - 1
@@ -78,7 +63,7 @@ void MainWindow::on_actionNewWorld_triggered()
     if (dialog.result() == 0) {
         return;
     }
-    std::unique_ptr<MapBuilder> builder = makeBuilder(dialog.generatorIndex());
+    std::unique_ptr<MapBuilder> builder = makeMapBuilder(dialog.generatorIndex());
     if (dialog.isRandomSeed()) {
         builder->setSeed(std::make_unique<Seed>());
     } else {

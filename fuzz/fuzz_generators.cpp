@@ -5,9 +5,7 @@
 // the remaining bytes are the seed text.
 
 #include "fuzzsupport.h"
-#include "generators/fullyrandommapbuilder.h"
-#include "generators/peaksmountainchainmapbuilder.h"
-#include "generators/simplepeaksmoutainmapbuilder.h"
+#include "generators/generatorchoice.h"
 #include "mapchecks.h"
 #include "terrain/platformrandom.h"
 
@@ -23,18 +21,6 @@ struct BuildRequest
     std::int32_t length;
     QByteArray seedText;
 };
-
-std::unique_ptr<MapBuilder> makeBuilder(unsigned generator)
-{
-    switch (generator) {
-    case 0:
-        return std::make_unique<FullyRandomMapBuilder>();
-    case 1:
-        return std::make_unique<SimplePeaksMoutainMapBuilder>();
-    default:
-        return std::make_unique<PeaksMountainChainMapBuilder>();
-    }
-}
 
 std::unique_ptr<Map> build(MapBuilder& builder, const BuildRequest& request)
 {
@@ -61,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     request.seedText =
         QByteArray(reinterpret_cast<const char*>(input.rest()), static_cast<int>(input.restSize()));
 
-    const std::unique_ptr<MapBuilder> builder = makeBuilder(request.generator);
+    const std::unique_ptr<MapBuilder> builder = makeMapBuilder(int(request.generator));
     const std::unique_ptr<Map> map = build(*builder, request);
     FUZZ_CHECK(map != nullptr, "a generator returns a map");
     checkGrid(*map, std::uint32_t(request.width), std::uint32_t(request.length));
@@ -73,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // build reseeds it.
     PlatformRandom::seed(~std::uint32_t(size));
     PlatformRandom::next();
-    const std::unique_ptr<Map> again = build(*makeBuilder(request.generator), request);
+    const std::unique_ptr<Map> again = build(*makeMapBuilder(int(request.generator)), request);
     FUZZ_CHECK(again != nullptr && sameBits(*map, *again),
                "the same seed and size give the same map, bit for bit");
 
