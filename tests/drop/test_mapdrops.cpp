@@ -8,17 +8,13 @@
 
 namespace {
 
-using HeightFunction = std::function<float(int x, int y)>;
-
 constexpr float kStep = 0.01f;
 
-std::unique_ptr<Map> makeMap(int width, int length, const HeightFunction& height)
+std::unique_ptr<Map> makeMap(int width, int length, const std::function<float(int, int)>& height)
 {
     auto map = std::make_unique<Map>(std::uint32_t(width), std::uint32_t(length));
-    for (int x = 0; x < width; ++x) {
-        for (int y = 0; y < length; ++y) {
-            map->pointAt(std::uint32_t(x), std::uint32_t(y))->setZ(height(x, y));
-        }
+    for (MapPoint& point : map->points()) {
+        point.setZ(height(int(point.x()), int(point.y())));
     }
     return map;
 }
@@ -77,15 +73,10 @@ private slots:
         QTest::newRow("upper-right triangle") << 2 << 2 << cell << 0.75f << 0.75f << 2.25f;
         // x^2 + 3y on a 4 x 3 map.
         const QVector<float> parabola{0, 3, 6, 1, 4, 7, 4, 7, 10, 9, 12, 15};
-        QTest::newRow("grid point (1, 1)") << 4 << 3 << parabola << 1.0f << 1.0f << 4.0f;
         QTest::newRow("grid point (2, 1)") << 4 << 3 << parabola << 2.0f << 1.0f << 7.0f;
-        QTest::newRow("grid point (0, 0)") << 4 << 3 << parabola << 0.0f << 0.0f << 0.0f;
-        QTest::newRow("inside lower-left") << 4 << 3 << parabola << 1.25f << 0.5f << 3.25f;
         QTest::newRow("inside upper-right") << 4 << 3 << parabola << 1.75f << 0.75f << 5.5f;
-        QTest::newRow("last column, grid point") << 4 << 3 << parabola << 3.0f << 1.0f << 12.0f;
-        QTest::newRow("last column, between rows") << 4 << 3 << parabola << 3.0f << 0.5f << 10.5f;
-        QTest::newRow("last row, grid point") << 4 << 3 << parabola << 1.0f << 2.0f << 7.0f;
-        QTest::newRow("last row, between columns") << 4 << 3 << parabola << 1.5f << 2.0f << 8.5f;
+        QTest::newRow("last column") << 4 << 3 << parabola << 3.0f << 0.5f << 10.5f;
+        QTest::newRow("last row") << 4 << 3 << parabola << 1.5f << 2.0f << 8.5f;
         QTest::newRow("last corner") << 4 << 3 << parabola << 3.0f << 2.0f << 15.0f;
     }
 
@@ -123,8 +114,8 @@ private slots:
             QVERIFY(std::abs(path[k].x() - (0.5 - k * move)) < 1e-6);
             QCOMPARE(path[k].y(), 0.25f);
         }
-        // Points left behind carry the terrain height. The newest carries a
-        // provisional height, built on its predecessor's provisional height,
+        // Points left behind carry the terrain height; the newest a
+        // provisional one, built on its predecessor's provisional height and
         // rising by the step's vertical part each time.
         QCOMPARE(path[0].z(), 0.5f);
         QVERIFY(std::abs(path[1].z() - path[1].x()) < 1e-6);
@@ -132,16 +123,15 @@ private slots:
     }
 
     // On the cell's diagonal both planes give the same height but not the same
-    // slope: there the lower-left plane h = x applies (downhill toward -x),
-    // not the upper-right plane h = 1 - y (downhill toward +y).
+    // slope: the lower-left plane h = x applies (downhill toward -x), not the
+    // upper-right plane h = 1 - y (downhill toward +y).
     void diagonalUsesLowerLeftTriangle()
     {
         const auto map = listedMap(2, 2, {0, 0, 1, 0});
         map->startDrop(0.5f, 0.5f);
         QVERIFY(map->stepDrops(kStep));
-        const MapPoint* moved = onlyDrop(*map).currentPoint();
-        QVERIFY(moved->x() < 0.5f);
-        QCOMPARE(moved->y(), 0.5f);
+        QVERIFY(onlyDrop(*map).currentPoint()->x() < 0.5f);
+        QCOMPARE(onlyDrop(*map).currentPoint()->y(), 0.5f);
     }
 
     // On a flat map the direction is zero: the drop repeats its position until
@@ -158,11 +148,8 @@ private slots:
         QVERIFY(map->stepDrops(kStep));
         QVERIFY(onlyDrop(*map).isStopped());
         QCOMPARE(onlyDrop(*map).path().size(), std::size_t(51));
-        for (const MapPoint& point : onlyDrop(*map).path()) {
-            QCOMPARE(point.x(), 2.5f);
-            QCOMPARE(point.y(), 1.5f);
-            QCOMPARE(point.z(), 0.0f);
-        }
+        QCOMPARE(onlyDrop(*map).currentPoint()->x(), 2.5f);
+        QCOMPARE(onlyDrop(*map).currentPoint()->y(), 1.5f);
         QVERIFY(!map->stepDrops(kStep));
     }
 
@@ -193,23 +180,10 @@ private slots:
         QCOMPARE(path.back().y(), 2.5f);
     }
 
-    void pathCarriesTerrainHeightsOnPlane()
-    {
-        const auto map =
-            makeMap(8, 8, [](int x, int y) { return 0.5f * float(x) + 0.25f * float(y); });
-        map->startDrop(6.3f, 5.7f);
-        QVERIFY(stepUntilStill(*map, 5000) > 100);
-        for (const MapPoint& point : onlyDrop(*map).path()) {
-            const float terrain = 0.5f * point.x() + 0.25f * point.y();
-            QVERIFY2(std::abs(point.z() - terrain) < 1e-5f,
-                     qPrintable(QStringLiteral("%1 at %2,%3")
-                                    .arg(double(point.z()))
-                                    .arg(double(point.x()))
-                                    .arg(double(point.y()))));
-        }
-    }
-
-    void pathCarriesTerrainHeightsOnBumps()
+    // Once the drops have stopped every path point, the last included, carries
+    // the terrain height (as read by startDrop, checked above) at its (x, y),
+    // taken from the triangle under that point, across many triangles.
+    void stoppedPathsCarryTerrainHeights()
     {
         const auto map = makeMap(12, 9, [](int x, int y) {
             return 3.0f * std::sin(1.3f * float(x)) * std::cos(0.7f * float(y)) + 0.2f * float(x);
@@ -219,6 +193,7 @@ private slots:
         QVERIFY(stepUntilStill(*map, 20000) > 0);
         for (const WaterDrop* drop : map->drops()) {
             QVERIFY(drop->isStopped());
+            QVERIFY(drop->path().size() > 2);
             for (const MapPoint& point : drop->path()) {
                 QCOMPARE(point.z(), heightReadAt(*map, point.x(), point.y()));
             }
@@ -231,18 +206,16 @@ private slots:
     {
         QTest::addColumn<bool>("alongX");
         QTest::addColumn<float>("slope");
-        QTest::addColumn<bool>("runsInward");
-        QTest::newRow("last column, uphill edge") << true << 1.0f << true;
-        QTest::newRow("last column, downhill edge") << true << -1.0f << false;
-        QTest::newRow("last row, uphill edge") << false << 1.0f << true;
-        QTest::newRow("last row, downhill edge") << false << -1.0f << false;
+        QTest::newRow("last column, uphill edge") << true << 1.0f;
+        QTest::newRow("last column, downhill edge") << true << -1.0f;
+        QTest::newRow("last row, uphill edge") << false << 1.0f;
+        QTest::newRow("last row, downhill edge") << false << -1.0f;
     }
 
     void startOnLastColumnOrRow()
     {
         QFETCH(bool, alongX);
         QFETCH(float, slope);
-        QFETCH(bool, runsInward);
         const auto map = makeMap(4, 3, [&](int x, int y) { return slope * float(alongX ? x : y); });
         const float x = alongX ? 3.0f : 1.5f;
         const float y = alongX ? 1.5f : 2.0f;
@@ -250,19 +223,14 @@ private slots:
         QCOMPARE(onlyDrop(*map).currentPoint()->z(), slope * (alongX ? x : y));
         QVERIFY(map->stepDrops(kStep));
         const auto& path = onlyDrop(*map).path();
-        if (!runsInward) {
+        if (slope < 0.0f) {
             QVERIFY(onlyDrop(*map).isStopped());
             QCOMPARE(path.size(), std::size_t(1));
             QCOMPARE(path[0].z(), slope * (alongX ? x : y));
-            QVERIFY(!map->stepDrops(kStep));
             return;
         }
         QCOMPARE(path.size(), std::size_t(2));
         QVERIFY(alongX ? path[1].x() < x : path[1].y() < y);
-        QVERIFY(stepUntilStill(*map, 1000) > 0);
-        for (const MapPoint& point : onlyDrop(*map).path()) {
-            QVERIFY(std::abs(point.z() - (alongX ? point.x() : point.y())) < 1e-5f);
-        }
     }
 
     // Fewer than 2 columns or rows: no surface. The drop is recorded, stopped
@@ -273,9 +241,7 @@ private slots:
         QTest::addColumn<int>("length");
         QTest::newRow("1 x 5") << 1 << 5;
         QTest::newRow("5 x 1") << 5 << 1;
-        QTest::newRow("1 x 1") << 1 << 1;
         QTest::newRow("0 x 0") << 0 << 0;
-        QTest::newRow("0 x 4") << 0 << 4;
     }
 
     void mapWithoutSurface()
@@ -283,14 +249,11 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, length);
         const auto map = makeMap(width, length, [](int x, int y) { return float(x + y + 1); });
-        map->startDrop(0.0f, 0.0f);
         map->startDrop(0.5f, 0.5f);
-        QCOMPARE(map->drops().size(), std::size_t(2));
-        for (const WaterDrop* drop : map->drops()) {
-            QVERIFY(drop->isStopped());
-            QCOMPARE(drop->path().size(), std::size_t(1));
-            QCOMPARE(drop->currentPoint()->z(), 0.0f);
-        }
+        QCOMPARE(map->drops().size(), std::size_t(1));
+        QVERIFY(onlyDrop(*map).isStopped());
+        QCOMPARE(onlyDrop(*map).path().size(), std::size_t(1));
+        QCOMPARE(onlyDrop(*map).currentPoint()->z(), 0.0f);
         QVERIFY(!map->stepDrops(kStep));
     }
 
@@ -303,16 +266,11 @@ private slots:
         QTest::addColumn<QVector<float>>("heights");
         QTest::addColumn<float>("x");
         QTest::addColumn<float>("y");
-        QTest::newRow("inf centre, start on it")
-            << QVector<float>{0, 0, 0, 0, inf, 0, 0, 0, 0} << 0.7f << 0.7f;
         QTest::newRow("inf centre, start next to it")
             << QVector<float>{0, 0.1f, 0.2f, 0.1f, inf, 0, 0, 0, 0} << 0.2f << 0.2f;
-        QTest::newRow("-inf centre")
-            << QVector<float>{0, 0, 0, 0, -inf, 0, 0, 0, 0} << 0.7f << 0.7f;
         QTest::newRow("-inf centre, reached by running")
             << QVector<float>{0, -0.5f, 0, -0.5f, -inf, 0, 0, 0, 0} << 0.2f << 0.2f;
         QTest::newRow("NaN centre") << QVector<float>{0, 0, 0, 0, nan, 0, 0, 0, 0} << 0.3f << 0.9f;
-        QTest::newRow("all NaN") << QVector<float>(9, nan) << 1.0f << 1.0f;
         QTest::newRow("overflowing normal")
             << QVector<float>{3e38f, -3e38f, 3e38f, -3e38f, 3e38f, -3e38f, 3e38f, -3e38f, 3e38f}
             << 0.4f << 0.3f;
@@ -336,18 +294,14 @@ private slots:
     void startOffGridIsClamped_data()
     {
         const float inf = std::numeric_limits<float>::infinity();
-        const float nan = std::numeric_limits<float>::quiet_NaN();
         QTest::addColumn<float>("x");
         QTest::addColumn<float>("y");
         QTest::addColumn<float>("expectedX");
         QTest::addColumn<float>("expectedY");
         QTest::newRow("x below 0") << -3.0f << 1.5f << 0.0f << 1.5f;
-        QTest::newRow("x beyond") << 7.0f << 1.5f << 4.0f << 1.5f;
-        QTest::newRow("y below 0") << 2.0f << -1.0f << 2.0f << 0.0f;
         QTest::newRow("y beyond") << 2.0f << 9.0f << 2.0f << 3.0f;
-        QTest::newRow("NaN x") << nan << 1.0f << 0.0f << 1.0f;
+        QTest::newRow("NaN x") << std::numeric_limits<float>::quiet_NaN() << 1.0f << 0.0f << 1.0f;
         QTest::newRow("infinite both") << inf << inf << 4.0f << 3.0f;
-        QTest::newRow("-inf x") << -inf << 2.0f << 0.0f << 2.0f;
     }
 
     void startOffGridIsClamped()
@@ -364,26 +318,22 @@ private slots:
         QCOMPARE(start->z(), expectedX + 10.0f * expectedY);
     }
 
+    // True while any drop ran; stopped drops are skipped and left unchanged.
     void stepResultTellsWhetherAnyDropRan()
     {
         const auto map = makeMap(4, 3, [](int x, int) { return -float(x); });
         QVERIFY(!map->stepDrops(kStep));
-
         map->startDrop(3.0f, 1.0f); // on the low edge: leaves at its first step
         map->startDrop(1.0f, 1.0f); // 2 units from the edge
         QVERIFY(map->stepDrops(kStep));
         QVERIFY(map->drops()[0]->isStopped());
         QVERIFY(!map->drops()[1]->isStopped());
         QVERIFY(stepUntilStill(*map, 1000) > 0);
-
-        std::vector<std::size_t> sizes;
-        for (const WaterDrop* drop : map->drops()) {
-            sizes.push_back(drop->path().size());
-        }
+        const std::size_t size = map->drops()[1]->path().size();
         const float lastZ = map->drops()[1]->currentPoint()->z();
         QVERIFY(!map->stepDrops(kStep));
-        QCOMPARE(map->drops()[0]->path().size(), sizes[0]);
-        QCOMPARE(map->drops()[1]->path().size(), sizes[1]);
+        QCOMPARE(map->drops()[0]->path().size(), std::size_t(1));
+        QCOMPARE(map->drops()[1]->path().size(), size);
         QCOMPARE(map->drops()[1]->currentPoint()->z(), lastZ);
     }
 };
