@@ -124,7 +124,6 @@ private slots:
         QTest::newRow("back to index 1") << 51 << two << ten << QPointF(-8, -8) << true;
         QTest::newRow("back to index 0") << 51 << two << ten << QPointF(-9, -9) << false;
         QTest::newRow("back to index 2") << 52 << two << ten << QPointF(0, 0) << true;
-        QTest::newRow("index 1 when 52 points") << 52 << two << ten << QPointF(-8, -8) << false;
         QTest::newRow("50 points only") << 50 << two << ten << QPointF(0, 0) << false;
         const QPointF zero(0, 0);
         const QPointF one(1, 1);
