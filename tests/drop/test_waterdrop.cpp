@@ -37,8 +37,6 @@ private slots:
     void movesByDirectionTimesStep()
     {
         WaterDrop drop(1.0f, 1.0f, 0.5f);
-        QVERIFY(!drop.isStopped());
-        QCOMPARE(drop.path().size(), std::size_t(1));
         drop.advance(QVector3D(0.5f, -0.25f, 1.0f), 0.5f, 3, 3);
         QVERIFY(!drop.isStopped());
         QCOMPARE(drop.path().size(), std::size_t(2));
@@ -54,9 +52,12 @@ private slots:
     }
 
     // On a 3 x 4 map a position may reach x = 2 and y = 3 but go no further;
-    // below 0 is off the map, 0 itself is on it.
-    void mapBorders_data()
+    // below 0 is off the map, 0 itself is on it. A candidate that is not
+    // finite stops the drop too.
+    void stopsOffTheMap_data()
     {
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        const float inf = std::numeric_limits<float>::infinity();
         QTest::addColumn<float>("startX");
         QTest::addColumn<float>("startY");
         QTest::addColumn<Direction>("direction");
@@ -71,9 +72,13 @@ private slots:
         QTest::newRow("y past last") << 1.0f << 2.5f << Direction{0, 1, 0} << 0.75f << true;
         QTest::newRow("y past width - 1, within length - 1")
             << 1.0f << 2.0f << Direction{0, 1, 0} << 1.0f << false;
+        QTest::newRow("NaN x") << 1.0f << 1.0f << Direction{nan, 0, 0} << 1.0f << true;
+        QTest::newRow("infinite height") << 1.0f << 1.0f << Direction{0, 0, inf} << 1.0f << true;
+        QTest::newRow("height overflows")
+            << 1.0f << 1.0f << Direction{0, 0, FLT_MAX} << 2.0f << true;
     }
 
-    void mapBorders()
+    void stopsOffTheMap()
     {
         QFETCH(float, startX);
         QFETCH(float, startY);
@@ -84,27 +89,6 @@ private slots:
         drop.advance(direction.toVector(), step, 3, 4);
         QCOMPARE(drop.isStopped(), stops);
         QCOMPARE(drop.path().size(), std::size_t(stops ? 1 : 2));
-    }
-
-    void nonFiniteCandidateStops_data()
-    {
-        const float nan = std::numeric_limits<float>::quiet_NaN();
-        QTest::addColumn<Direction>("direction");
-        QTest::addColumn<float>("startZ");
-        QTest::newRow("NaN x only") << Direction{nan, 0, 0} << 0.0f;
-        QTest::newRow("infinite height only")
-            << Direction{0, 0, std::numeric_limits<float>::infinity()} << 0.0f;
-        QTest::newRow("height overflows") << Direction{0, 0, FLT_MAX} << FLT_MAX;
-    }
-
-    void nonFiniteCandidateStops()
-    {
-        QFETCH(Direction, direction);
-        QFETCH(float, startZ);
-        WaterDrop drop(1.0f, 1.0f, startZ);
-        drop.advance(direction.toVector(), 1.0f, 3, 3);
-        QVERIFY(drop.isStopped());
-        QCOMPARE(drop.path().size(), std::size_t(1));
     }
 
     // The path runs (1, 1), second, then rest until it holds pathPoints
