@@ -51,22 +51,9 @@ NewWorldChoice seeded(int generator, const QString& text, int width, int length)
 }
 
 // Two filters, the second along y, as arrow presses per spin box (spin box N
-// holds coefficient N - 1), and the filter list they make.
-FilterEntry alongX()
-{
-    FilterEntry entry;
-    entry.changeName = true;
-    entry.name = QStringLiteral("along x");
-    entry.arrowPresses = {{13, 2}, {14, 1}, {12, 1}};
-    return entry;
-}
-
-FilterEntry alongY()
-{
-    FilterEntry entry;
-    entry.arrowPresses = {{13, 1}, {18, 3}};
-    return entry;
-}
+// holds coefficient N - 1).
+const FilterEntry alongX{true, "along x", {{13, 2}, {14, 1}, {12, 1}}, FilterEntry::Ending::Ok};
+const FilterEntry alongY{false, {}, {{13, 1}, {18, 3}}, FilterEntry::Ending::Ok};
 
 std::unique_ptr<Map> filtered(const Map& base, std::initializer_list<FilterEntry> entries)
 {
@@ -247,12 +234,12 @@ void TestWorldCommands::updateBeforeAnyWorldChangesNothing()
 void TestWorldCommands::newWorldAndUpdateShowTheFilterList()
 {
     QString why;
-    QVERIFY2(runAddFilter(*window_, alongY(), why), qPrintable(why));
-    QVERIFY2(runAddFilter(*window_, alongX(), why), qPrintable(why));
+    QVERIFY2(runAddFilter(*window_, alongY, why), qPrintable(why));
+    QVERIFY2(runAddFilter(*window_, alongX, why), qPrintable(why));
     const NewWorldChoice choice = seeded(1, "filtered", 25, 18);
     QVERIFY2(runNewWorld(*window_, choice, why), qPrintable(why));
     const std::unique_ptr<Map> base = buildDirectly(choice);
-    const std::unique_ptr<Map> yThenX = filtered(*base, {alongY(), alongX()});
+    const std::unique_ptr<Map> yThenX = filtered(*base, {alongY, alongX});
     QVERIFY(sameHeights(*view().baseMap(), *base));
     QVERIFY(sameHeights(*view().filteredMap(), *yThenX));
     QVERIFY(!sameHeights(*yThenX, *base));
@@ -274,7 +261,7 @@ void TestWorldCommands::newWorldAndUpdateShowTheFilterList()
     CursorLog cursors(view());
     QTest::keyClick(window_.get(), Qt::Key_F5);
     QCOMPARE(cursors.shapes(), (QList<Qt::CursorShape>{Qt::WaitCursor, Qt::ArrowCursor}));
-    const std::unique_ptr<Map> xThenY = filtered(*base, {alongX(), alongY()});
+    const std::unique_ptr<Map> xThenY = filtered(*base, {alongX, alongY});
     QVERIFY(!sameHeights(*xThenY, *yThenX));
     const Map& shown = *view().filteredMap();
     QVERIFY(sameHeights(shown, *xThenY));

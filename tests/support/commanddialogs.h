@@ -113,19 +113,12 @@ inline void answerFilterDialog(EditFilterDialog& dialog, const FilterEntry& entr
             QTest::keyClick(box, key);
         }
     }
-    switch (entry.ending) {
-    case FilterEntry::Ending::Ok:
-        QTest::mouseClick(form.okButton, Qt::LeftButton);
-        break;
-    case FilterEntry::Ending::Cancel:
-        QTest::mouseClick(form.cancelButton, Qt::LeftButton);
-        break;
-    case FilterEntry::Ending::CloseBox: {
-        // What the window's close box sends.
-        QCloseEvent close;
+    if (entry.ending == FilterEntry::Ending::CloseBox) {
+        QCloseEvent close; // what the window's close box sends
         QApplication::sendEvent(&dialog, &close);
-        break;
-    }
+    } else {
+        const bool ok = entry.ending == FilterEntry::Ending::Ok;
+        QTest::mouseClick(ok ? form.okButton : form.cancelButton, Qt::LeftButton);
     }
 }
 
