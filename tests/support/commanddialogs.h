@@ -36,9 +36,8 @@ struct NewWorldChoice
     bool accept = true;
 };
 
-// Fills the dialog as a user does and presses OK or Cancel. Returns what the
-// dialog read back before the button was pressed, so that a test can tell a
-// dialog it failed to fill from a command that misread it.
+// What the dialog read back before the button was pressed, so that a test can
+// tell a dialog it failed to fill from a command that misread it.
 struct NewWorldReadBack
 {
     int generator = -1;
@@ -48,6 +47,7 @@ struct NewWorldReadBack
     int length = -1;
 };
 
+// Fills the dialog as a user does, then presses OK or Cancel.
 inline void answerNewWorld(NewWorldDialog& dialog, const NewWorldChoice& choice,
                            NewWorldReadBack& readBack)
 {
@@ -84,9 +84,8 @@ inline bool readBackMatches(const NewWorldChoice& choice, const NewWorldReadBack
            readBack.width == choice.width && readBack.length == choice.length;
 }
 
-// What the user types in the filter dialog: the name (when set) and spin box
-// changes made with the arrow keys, spin box number -> arrow presses (up for
-// positive, down for negative).
+// What the user types in the filter dialog: the name (when changeName) and,
+// per spin box number, arrow presses (up when positive, down when negative).
 struct FilterEntry
 {
     bool changeName = false;
@@ -114,19 +113,12 @@ inline void answerFilterDialog(EditFilterDialog& dialog, const FilterEntry& entr
             QTest::keyClick(box, key);
         }
     }
-    switch (entry.ending) {
-    case FilterEntry::Ending::Ok:
-        QTest::mouseClick(form.okButton, Qt::LeftButton);
-        break;
-    case FilterEntry::Ending::Cancel:
-        QTest::mouseClick(form.cancelButton, Qt::LeftButton);
-        break;
-    case FilterEntry::Ending::CloseBox: {
-        // What the window's close box sends.
-        QCloseEvent close;
+    if (entry.ending == FilterEntry::Ending::CloseBox) {
+        QCloseEvent close; // what the window's close box sends
         QApplication::sendEvent(&dialog, &close);
-        break;
-    }
+    } else {
+        const bool ok = entry.ending == FilterEntry::Ending::Ok;
+        QTest::mouseClick(ok ? form.okButton : form.cancelButton, Qt::LeftButton);
     }
 }
 
@@ -141,7 +133,7 @@ inline FilterMatrix::Coefficients enteredCoefficients(FilterMatrix::Coefficients
     return start;
 }
 
-// Clicks Ok on the warning box, after noting its title and text.
+// Clicks Ok on the warning box after noting its title and text.
 struct WarningSeen
 {
     QString title;
@@ -152,4 +144,31 @@ inline void answerWarning(QMessageBox& box, WarningSeen& seen)
 {
     seen = {box.windowTitle(), box.text()};
     QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+}
+
+// Runs New world (by open, else the action's trigger) and answers its dialog
+// with the choice; false, with the reason in why, when the dialog did not come
+// or did not read back the choice.
+inline bool runNewWorld(MainWindow& window, const NewWorldChoice& choice, QString& why,
+                        const std::function<void()>& open = {})
+{
+    NewWorldReadBack readBack;
+    if (!openAndAnswer<NewWorldDialog>(
+            open ? open : [&] { window.form()->actionNewWorld->trigger(); },
+            [&](NewWorldDialog& dialog) { answerNewWorld(dialog, choice, readBack); }, why)) {
+        return false;
+    }
+    if (!readBackMatches(choice, readBack)) {
+        why = QStringLiteral("the new world dialog was not filled as chosen");
+        return false;
+    }
+    return true;
+}
+
+// Clicks Add and answers the filter dialog with the entry.
+inline bool runAddFilter(MainWindow& window, const FilterEntry& entry, QString& why)
+{
+    return openAndAnswer<EditFilterDialog>(
+        [&] { QTest::mouseClick(window.form()->addFilterButton, Qt::LeftButton); },
+        [&](EditFilterDialog& dialog) { answerFilterDialog(dialog, entry); }, why);
 }

@@ -14,15 +14,11 @@
 #include <functional>
 
 // Waits for the next modal dialog of class Dialog and hands it to the answer,
-// which is expected to close it as a user would (a click on one of its
-// buttons). Create it before the action that opens the dialog; afterwards
-// answered() tells whether the dialog came and was answered, and failure()
-// says what went wrong. A dialog of another class, and a dialog that the
-// answer leaves open, are closed by force and reported, so that a test fails
-// rather than hangs. It keeps watching for as long as it exists, so a command
-// that opens a second dialog fails too: give each answer a scope of its own.
-// A main window that is modal itself is not a dialog and is never taken for
-// one.
+// which closes it as a user would (a click on one of its buttons). Create it
+// before the action that opens the dialog. A dialog of another class, a second
+// dialog, and a dialog the answer leaves open are closed by force and reported
+// in failure(), so that a test fails rather than hangs: give each answer a
+// scope of its own. A modal main window is not a dialog and never taken for one.
 template <typename Dialog> class ModalAnswer
 {
 public:
@@ -40,10 +36,8 @@ public:
     ModalAnswer(const ModalAnswer&) = delete;
     ModalAnswer& operator=(const ModalAnswer&) = delete;
 
-    // True once a dialog of class Dialog was handed to the answer and closed
-    // afterwards, with nothing else going wrong.
+    // True once exactly one Dialog was answered and closed, with nothing else going wrong.
     bool answered() const { return answers_ == 1 && failure_.isEmpty(); }
-    // How many dialogs of class Dialog were handed to the answer.
     int answers() const { return answers_; }
     const QString& failure() const { return failure_; }
 
@@ -59,27 +53,21 @@ private:
         if (failure_.isEmpty()) {
             failure_ = reason;
         }
-        if (toClose != nullptr) {
-            toClose->reject();
-        }
+        toClose->reject();
     }
 
     void poll()
     {
         QDialog* dialog = openDialog();
-        if (answering_ != nullptr) {
-            if (dialog == nullptr || dialog != answering_) {
-                answering_ = nullptr;
-                clock_.restart();
-                if (dialog == nullptr) {
-                    return;
-                }
-            } else {
-                if (clock_.elapsed() > timeoutMs_) {
-                    fail(QStringLiteral("the answer left the dialog open"), dialog);
-                }
-                return;
+        if (answering_ != nullptr && dialog == answering_) {
+            if (clock_.elapsed() > timeoutMs_) {
+                fail(QStringLiteral("the answer left the dialog open"), dialog);
             }
+            return;
+        }
+        if (answering_ != nullptr) {
+            answering_ = nullptr;
+            clock_.restart();
         }
         if (dialog == nullptr) {
             return;
@@ -104,6 +92,23 @@ private:
     int answers_ = 0;
     QString failure_;
 };
+
+// Runs open, which should open a modal Dialog, and answers that dialog; false,
+// with the reason in why, when it did not come or was not answered cleanly.
+template <typename Dialog>
+bool openAndAnswer(const std::function<void()>& open, typename ModalAnswer<Dialog>::Answer answer,
+                   QString& why)
+{
+    ModalAnswer<Dialog> modal(std::move(answer));
+    open();
+    if (modal.answered()) {
+        return true;
+    }
+    why = QStringLiteral("%1: %2").arg(QLatin1String(Dialog::staticMetaObject.className()),
+                                       modal.failure().isEmpty() ? QStringLiteral("never opened")
+                                                                 : modal.failure());
+    return false;
+}
 
 // Closes by force any dialog that opens while it exists, and records it: for
 // commands that must not open one.

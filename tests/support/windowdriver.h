@@ -1,9 +1,7 @@
 #pragma once
 
-// Driving the main window as a user does and watching its view: activation
-// (shortcuts reach only an active window), typing into fields, clicking list
-// rows, mouse drags on the view, the cursor changes a command makes and the
-// frame the view shows.
+// Driving the main window as a user does (activation, typing, list clicks,
+// mouse drags) and watching its view (cursor changes, the frame it shows).
 
 #include "terrain/map.h"
 #include "view/glwidget.h"
@@ -28,8 +26,8 @@
 
 namespace WindowDriver {
 
-// Shows the window and gives it the keyboard. There is no window manager
-// under Xvfb: an inactive window receives no shortcut.
+// Shows the window and gives it the keyboard: with no window manager under
+// Xvfb an inactive window receives no shortcut.
 inline bool showActive(QWidget& window)
 {
     window.show();
@@ -48,7 +46,7 @@ inline void typeInto(QWidget& field, const QString& text)
     }
 }
 
-// Types a coordinate in the spin box's own locale, with its two decimals.
+// Types the value in the spin box's own locale and precision.
 inline void typeValue(QDoubleSpinBox& box, double value)
 {
     typeInto(box, box.locale().toString(value, 'f', box.decimals()));
@@ -84,8 +82,8 @@ inline QList<int> selectedRows(const QListWidget& list)
     return rows;
 }
 
-// Mouse events on the view with the buttons held during the event stated
-// explicitly: QTest's own moves go through the real pointer, which holds none.
+// A mouse event with the held buttons stated: QTest's own moves go through the
+// real pointer, which holds none.
 inline void sendMouse(QWidget& widget, QEvent::Type type, QPoint position, Qt::MouseButton button,
                       Qt::MouseButtons held)
 {
@@ -93,18 +91,16 @@ inline void sendMouse(QWidget& widget, QEvent::Type type, QPoint position, Qt::M
     QApplication::sendEvent(&widget, &event);
 }
 
-// Press at from, move to each point in turn, and optionally release at the
-// last one.
+// Press at from, move through the points, and release at the last one if asked.
 inline void drag(QWidget& widget, Qt::MouseButton button, QPoint from,
                  const std::vector<QPoint>& moves, bool releaseAtEnd = true)
 {
     sendMouse(widget, QEvent::MouseButtonPress, from, button, button);
-    QPoint at = from;
     for (const QPoint& point : moves) {
-        at = point;
-        sendMouse(widget, QEvent::MouseMove, at, Qt::NoButton, button);
+        sendMouse(widget, QEvent::MouseMove, point, Qt::NoButton, button);
     }
     if (releaseAtEnd) {
+        const QPoint at = moves.empty() ? from : moves.back();
         sendMouse(widget, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
     }
 }
@@ -118,10 +114,9 @@ inline void turnWheel(QWidget& widget, int delta)
     QApplication::sendEvent(&widget, &event);
 }
 
-// Every cursor set on a widget, in order, with whatever the test wants to know
-// at that moment. setCursor sends CursorChange to the widget on every call,
-// also when the shape stays the same; a native widget's window, whose cursor
-// changes only with the shape, sends it a second one, which is not counted.
+// Every cursor set on a widget, in order, with the snapshot's value at that
+// moment. setCursor sends CursorChange on every call, also for the same shape;
+// the echo that a native widget's window sends on a shape change is not counted.
 class CursorLog : public QObject
 {
 public:
@@ -145,7 +140,6 @@ public:
     }
 
     const QList<Qt::CursorShape>& shapes() const { return shapes_; }
-    // The snapshot's value at each cursor change.
     const QList<int>& snapshots() const { return snapshots_; }
 
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -154,8 +148,7 @@ public:
             return false;
         }
         if (watched == window_) {
-            // The window passes its own change on to the widget at once.
-            fromWindow_ = true;
+            fromWindow_ = true; // passed on to the widget at once
         } else if (watched == &widget_) {
             if (fromWindow_) {
                 fromWindow_ = false;
@@ -176,8 +169,7 @@ private:
     QList<int> snapshots_;
 };
 
-// Reaches QGLWidget's protected buffer-swap switch through a member pointer,
-// which is well defined on any QGLWidget.
+// QGLWidget's protected buffer-swap switch, reached through a member pointer.
 struct SwapSwitch : GLWidget
 {
     static void set(GLWidget& view, bool on)
@@ -187,8 +179,7 @@ struct SwapSwitch : GLWidget
     }
 };
 
-// The frame the view draws now, read back before any buffer swap can change
-// what the back buffer holds.
+// The frame the view draws now, read back before a buffer swap can change it.
 inline QImage frameOf(GLWidget& view)
 {
     SwapSwitch::set(view, false);
@@ -198,7 +189,7 @@ inline QImage frameOf(GLWidget& view)
     return image;
 }
 
-// Pure drop-path blue: the terrain is white and the background dark grey.
+// Drop-path blue; the terrain is white and the background dark grey.
 inline bool isBlue(QRgb pixel)
 {
     return qBlue(pixel) > 200 && qRed(pixel) < 60 && qGreen(pixel) < 60;
