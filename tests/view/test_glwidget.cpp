@@ -362,7 +362,8 @@ void TestGLWidget::wheelZooms_data()
     // Each turn scales by 1 + delta / 1200 and is stored as a float.
     QTest::newRow("two notches forward") << QVector<int>{120, 120} << -12.1f;
     QTest::newRow("one notch back") << QVector<int>{-120} << -9.0f;
-    QTest::newRow("half notch") << QVector<int>{60} << -10.5f;
+    // -10 * 1201 / 1200 rounded once; working in float lands one step further.
+    QTest::newRow("smallest step") << QVector<int>{1} << -10.008333f;
 }
 
 void TestGLWidget::wheelZooms()
