@@ -66,6 +66,6 @@ void BM_StepTenDrops(benchmark::State& state)
     state.counters["per_drop_step"] = benchmark::Counter(
         kDrops, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_StepTenDrops)->Arg(99)->Arg(512)->Arg(1024)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_StepTenDrops)->Arg(99)->Arg(512)->Arg(2048)->Unit(benchmark::kNanosecond);
 
 } // namespace
