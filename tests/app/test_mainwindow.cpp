@@ -3,6 +3,7 @@
 // shortcuts.
 #include "app/mainwindow.h"
 #include "app/mainwindowform.h"
+#include "formmembers.h"
 #include "view/glwidget.h"
 
 #include <QAction>
@@ -24,63 +25,46 @@
 
 namespace {
 
-// One member of the form: where it sits in the record, how to read it, and
-// what it must point to.
-struct FormMember
-{
-    const char* name;
-    std::size_t offset;
-    QObject* (*get)(const MainWindowForm&);
-    const char* className;
-    const char* parentName;
-};
-
-// clang-format off
-#define FORM_MEMBER(member, className, parentName)                                                 \
-    {#member, offsetof(MainWindowForm, member),                                                    \
-     [](const MainWindowForm& form) -> QObject* { return form.member; }, className, parentName}
-// clang-format on
-
 // A tab page's parent is the tab widget's page stack.
 const char* const pageStack = "qt_tabwidget_stackedwidget";
 
-const FormMember expectedMembers[] = {
-    FORM_MEMBER(actionExit, "QAction", "MainWindow"),
-    FORM_MEMBER(actionNewWorld, "QAction", "MainWindow"),
-    FORM_MEMBER(actionUpdate, "QAction", "MainWindow"),
-    FORM_MEMBER(actionCenter, "QAction", "MainWindow"),
-    FORM_MEMBER(centralWidget, "QWidget", "MainWindow"),
-    FORM_MEMBER(horizontalLayout, "QHBoxLayout", "centralWidget"),
-    FORM_MEMBER(widget, "GLWidget", "centralWidget"),
-    FORM_MEMBER(tabWidget, "QTabWidget", "centralWidget"),
-    FORM_MEMBER(tabGoutte, "QWidget", pageStack),
-    FORM_MEMBER(verticalLayout_2, "QVBoxLayout", "tabGoutte"),
-    FORM_MEMBER(horizontalLayoutGoutteX, "QHBoxLayout", "verticalLayout_2"),
-    FORM_MEMBER(labelGoutteX, "QLabel", "tabGoutte"),
-    FORM_MEMBER(doubleSpinBoxGoutteX, "QDoubleSpinBox", "tabGoutte"),
-    FORM_MEMBER(horizontalLayoutGoutteY, "QHBoxLayout", "verticalLayout_2"),
-    FORM_MEMBER(labelGoutteY, "QLabel", "tabGoutte"),
-    FORM_MEMBER(doubleSpinBoxGoutteY, "QDoubleSpinBox", "tabGoutte"),
-    FORM_MEMBER(pushButtonGoutteLancer, "QPushButton", "tabGoutte"),
-    FORM_MEMBER(pushButtonGoutteSuivant, "QPushButton", "tabGoutte"),
-    FORM_MEMBER(pushButtonGoutteRes, "QPushButton", "tabGoutte"),
-    FORM_MEMBER(pushButtonGoutteDynamic, "QPushButton", "tabGoutte"),
-    FORM_MEMBER(tabFilters, "QWidget", pageStack),
-    FORM_MEMBER(verticalLayout, "QVBoxLayout", "tabFilters"),
-    FORM_MEMBER(filterListWidget, "QListWidget", "tabFilters"),
-    FORM_MEMBER(horizontalLayout_3, "QHBoxLayout", "verticalLayout"),
-    FORM_MEMBER(moveUpButton, "QPushButton", "tabFilters"),
-    FORM_MEMBER(moveDownButton, "QPushButton", "tabFilters"),
-    FORM_MEMBER(horizontalLayout_2, "QHBoxLayout", "verticalLayout"),
-    FORM_MEMBER(addFilterButton, "QPushButton", "tabFilters"),
-    FORM_MEMBER(editFilterButton, "QPushButton", "tabFilters"),
-    FORM_MEMBER(removeFilterButton, "QPushButton", "tabFilters"),
-    FORM_MEMBER(menuBar, "QMenuBar", "MainWindow"),
-    FORM_MEMBER(menuFile, "QMenu", "menuBar"),
-    FORM_MEMBER(menuMap, "QMenu", "menuBar"),
-    FORM_MEMBER(menuView, "QMenu", "menuBar"),
-    FORM_MEMBER(mainToolBar, "QToolBar", "MainWindow"),
-    FORM_MEMBER(statusBar, "QStatusBar", "MainWindow"),
+const FormMember<MainWindowForm> expectedMembers[] = {
+    FORM_MEMBER(MainWindowForm, actionExit, "QAction", "MainWindow"),
+    FORM_MEMBER(MainWindowForm, actionNewWorld, "QAction", "MainWindow"),
+    FORM_MEMBER(MainWindowForm, actionUpdate, "QAction", "MainWindow"),
+    FORM_MEMBER(MainWindowForm, actionCenter, "QAction", "MainWindow"),
+    FORM_MEMBER(MainWindowForm, centralWidget, "QWidget", "MainWindow"),
+    FORM_MEMBER(MainWindowForm, horizontalLayout, "QHBoxLayout", "centralWidget"),
+    FORM_MEMBER(MainWindowForm, widget, "GLWidget", "centralWidget"),
+    FORM_MEMBER(MainWindowForm, tabWidget, "QTabWidget", "centralWidget"),
+    FORM_MEMBER(MainWindowForm, tabGoutte, "QWidget", pageStack),
+    FORM_MEMBER(MainWindowForm, verticalLayout_2, "QVBoxLayout", "tabGoutte"),
+    FORM_MEMBER(MainWindowForm, horizontalLayoutGoutteX, "QHBoxLayout", "verticalLayout_2"),
+    FORM_MEMBER(MainWindowForm, labelGoutteX, "QLabel", "tabGoutte"),
+    FORM_MEMBER(MainWindowForm, doubleSpinBoxGoutteX, "QDoubleSpinBox", "tabGoutte"),
+    FORM_MEMBER(MainWindowForm, horizontalLayoutGoutteY, "QHBoxLayout", "verticalLayout_2"),
+    FORM_MEMBER(MainWindowForm, labelGoutteY, "QLabel", "tabGoutte"),
+    FORM_MEMBER(MainWindowForm, doubleSpinBoxGoutteY, "QDoubleSpinBox", "tabGoutte"),
+    FORM_MEMBER(MainWindowForm, pushButtonGoutteLancer, "QPushButton", "tabGoutte"),
+    FORM_MEMBER(MainWindowForm, pushButtonGoutteSuivant, "QPushButton", "tabGoutte"),
+    FORM_MEMBER(MainWindowForm, pushButtonGoutteRes, "QPushButton", "tabGoutte"),
+    FORM_MEMBER(MainWindowForm, pushButtonGoutteDynamic, "QPushButton", "tabGoutte"),
+    FORM_MEMBER(MainWindowForm, tabFilters, "QWidget", pageStack),
+    FORM_MEMBER(MainWindowForm, verticalLayout, "QVBoxLayout", "tabFilters"),
+    FORM_MEMBER(MainWindowForm, filterListWidget, "QListWidget", "tabFilters"),
+    FORM_MEMBER(MainWindowForm, horizontalLayout_3, "QHBoxLayout", "verticalLayout"),
+    FORM_MEMBER(MainWindowForm, moveUpButton, "QPushButton", "tabFilters"),
+    FORM_MEMBER(MainWindowForm, moveDownButton, "QPushButton", "tabFilters"),
+    FORM_MEMBER(MainWindowForm, horizontalLayout_2, "QHBoxLayout", "verticalLayout"),
+    FORM_MEMBER(MainWindowForm, addFilterButton, "QPushButton", "tabFilters"),
+    FORM_MEMBER(MainWindowForm, editFilterButton, "QPushButton", "tabFilters"),
+    FORM_MEMBER(MainWindowForm, removeFilterButton, "QPushButton", "tabFilters"),
+    FORM_MEMBER(MainWindowForm, menuBar, "QMenuBar", "MainWindow"),
+    FORM_MEMBER(MainWindowForm, menuFile, "QMenu", "menuBar"),
+    FORM_MEMBER(MainWindowForm, menuMap, "QMenu", "menuBar"),
+    FORM_MEMBER(MainWindowForm, menuView, "QMenu", "menuBar"),
+    FORM_MEMBER(MainWindowForm, mainToolBar, "QToolBar", "MainWindow"),
+    FORM_MEMBER(MainWindowForm, statusBar, "QStatusBar", "MainWindow"),
 };
 
 // The window's slots in declaration order.
@@ -134,16 +118,6 @@ QStringList connectionsOf(QObject* sender, const QString& signal)
         }
     }
     return connections;
-}
-
-QStringList itemNames(QLayout* layout)
-{
-    QStringList names;
-    for (int i = 0; i < layout->count(); ++i) {
-        QLayoutItem* item = layout->itemAt(i);
-        names << (item->widget() ? item->widget()->objectName() : item->layout()->objectName());
-    }
-    return names;
 }
 
 // Object names of a menu's or tool bar's actions, "-" for a separator.
@@ -206,27 +180,19 @@ void TestMainWindow::detachCommands()
 
 void TestMainWindow::formMembers_data()
 {
-    QTest::addColumn<int>("index");
-    for (std::size_t i = 0; i < std::size(expectedMembers); ++i) {
-        QTest::newRow(expectedMembers[i].name) << int(i);
-    }
+    addFormMemberRows(expectedMembers);
 }
 
 void TestMainWindow::formMembers()
 {
     QFETCH(int, index);
-    const FormMember& member = expectedMembers[index];
     // Nothing but the 36 pointers, declared in this order.
-    QCOMPARE(sizeof(MainWindowForm), std::size(expectedMembers) * sizeof(void*));
-    QCOMPARE(member.offset, std::size_t(index) * sizeof(void*));
-
-    QObject* object = member.get(form());
-    QVERIFY(object != nullptr);
-    QCOMPARE(object->objectName(), QString::fromLatin1(member.name));
-    QCOMPARE(object->metaObject()->className(), member.className);
-    QVERIFY(object->parent() != nullptr);
-    QCOMPARE(object->parent()->objectName(), QString::fromLatin1(member.parentName));
-    QCOMPARE(named(member.name), object);
+    checkFormMember(form(), expectedMembers, index);
+    if (QTest::currentTestFailed())
+        return;
+    // The one object of its name in the window.
+    const FormMember<MainWindowForm>& member = expectedMembers[index];
+    QCOMPARE(named(member.name), member.get(form()));
 }
 
 void TestMainWindow::layouts_data()

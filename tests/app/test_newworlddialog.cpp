@@ -1,4 +1,5 @@
 #include "app/newworlddialog.h"
+#include "formmembers.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,7 +14,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtTest>
-#include <cstddef>
 
 enum class Ending
 {
@@ -26,56 +26,19 @@ Q_DECLARE_METATYPE(Ending)
 
 namespace {
 
-// One member of the form: where it sits in the record, how to read it, and
-// what it must point to.
-struct FormMember
-{
-    const char* name;
-    std::size_t offset;
-    QObject* (*get)(const NewWorldDialogForm&);
-    const char* className;
-    const char* parentName;
+const FormMember<NewWorldDialogForm> expectedMembers[] = {
+    FORM_MEMBER(NewWorldDialogForm, buttonBox, "QDialogButtonBox", "NewWorldDialog"),
+    FORM_MEMBER(NewWorldDialogForm, verticalLayoutWidget, "QWidget", "NewWorldDialog"),
+    FORM_MEMBER(NewWorldDialogForm, verticalLayout, "QVBoxLayout", "verticalLayoutWidget"),
+    FORM_MEMBER(NewWorldDialogForm, comboBox, "QComboBox", "verticalLayoutWidget"),
+    FORM_MEMBER(NewWorldDialogForm, checkBox, "QCheckBox", "verticalLayoutWidget"),
+    FORM_MEMBER(NewWorldDialogForm, seed, "QLineEdit", "verticalLayoutWidget"),
+    FORM_MEMBER(NewWorldDialogForm, horizontalLayout, "QHBoxLayout", "verticalLayout"),
+    FORM_MEMBER(NewWorldDialogForm, label, "QLabel", "verticalLayoutWidget"),
+    FORM_MEMBER(NewWorldDialogForm, sizeX, "QSpinBox", "verticalLayoutWidget"),
+    FORM_MEMBER(NewWorldDialogForm, label_2, "QLabel", "verticalLayoutWidget"),
+    FORM_MEMBER(NewWorldDialogForm, sizeY, "QSpinBox", "verticalLayoutWidget"),
 };
-
-// clang-format off
-#define FORM_MEMBER(member, className, parentName)                                                 \
-    {#member, offsetof(NewWorldDialogForm, member),                                                \
-     [](const NewWorldDialogForm& form) -> QObject* { return form.member; }, className, parentName}
-// clang-format on
-
-const FormMember expectedMembers[] = {
-    FORM_MEMBER(buttonBox, "QDialogButtonBox", "NewWorldDialog"),
-    FORM_MEMBER(verticalLayoutWidget, "QWidget", "NewWorldDialog"),
-    FORM_MEMBER(verticalLayout, "QVBoxLayout", "verticalLayoutWidget"),
-    FORM_MEMBER(comboBox, "QComboBox", "verticalLayoutWidget"),
-    FORM_MEMBER(checkBox, "QCheckBox", "verticalLayoutWidget"),
-    FORM_MEMBER(seed, "QLineEdit", "verticalLayoutWidget"),
-    FORM_MEMBER(horizontalLayout, "QHBoxLayout", "verticalLayout"),
-    FORM_MEMBER(label, "QLabel", "verticalLayoutWidget"),
-    FORM_MEMBER(sizeX, "QSpinBox", "verticalLayoutWidget"),
-    FORM_MEMBER(label_2, "QLabel", "verticalLayoutWidget"),
-    FORM_MEMBER(sizeY, "QSpinBox", "verticalLayoutWidget"),
-};
-
-// Object names of the children, in creation order, leaving out Qt's own.
-QStringList namedChildren(const QObject* parent)
-{
-    QStringList names;
-    for (const QObject* child : parent->children())
-        if (!child->objectName().isEmpty() && !child->objectName().startsWith("qt_"))
-            names << child->objectName();
-    return names;
-}
-
-QStringList itemNames(const QLayout* layout)
-{
-    QStringList names;
-    for (int i = 0; i < layout->count(); ++i) {
-        QLayoutItem* item = layout->itemAt(i);
-        names << (item->widget() ? item->widget()->objectName() : item->layout()->objectName());
-    }
-    return names;
-}
 
 } // namespace
 
@@ -250,26 +213,15 @@ void TestNewWorldDialog::endingGivesResult()
 
 void TestNewWorldDialog::formMembers_data()
 {
-    QTest::addColumn<int>("index");
-    for (std::size_t i = 0; i < std::size(expectedMembers); ++i)
-        QTest::newRow(expectedMembers[i].name) << int(i);
+    addFormMemberRows(expectedMembers);
 }
 
 void TestNewWorldDialog::formMembers()
 {
     QFETCH(int, index);
-    const FormMember& member = expectedMembers[index];
-    // Nothing but the eleven pointers, declared in this order.
-    QCOMPARE(sizeof(NewWorldDialogForm), std::size(expectedMembers) * sizeof(void*));
-    QCOMPARE(member.offset, std::size_t(index) * sizeof(void*));
-
     NewWorldDialog dialog;
-    const QObject* object = member.get(*dialog.form());
-    QVERIFY(object != nullptr);
-    QCOMPARE(object->objectName(), QString(member.name));
-    QCOMPARE(object->metaObject()->className(), member.className);
-    QVERIFY(object->parent() != nullptr);
-    QCOMPARE(object->parent()->objectName(), QString(member.parentName));
+    // Nothing but the eleven pointers, declared in this order.
+    checkFormMember(*dialog.form(), expectedMembers, index);
 }
 
 // Creation order is also the focus order.

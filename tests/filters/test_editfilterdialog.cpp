@@ -1,4 +1,5 @@
 #include "filters/editfilterdialog.h"
+#include "formmembers.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -28,31 +29,16 @@ Q_DECLARE_METATYPE(Coefficients)
 
 namespace {
 
-// One member of the form: where it sits in the record, how to read it, and
-// what it must point to.
-struct FormMember
-{
-    const char* name;
-    std::size_t offset;
-    QObject* (*get)(const EditFilterDialogForm&);
-    const char* className;
-    const char* parentName;
-};
-
 // clang-format off
-#define FORM_MEMBER(member, className, parentName)                                                 \
-    {#member, offsetof(EditFilterDialogForm, member),                                              \
-     [](const EditFilterDialogForm& form) -> QObject* { return form.member; }, className,          \
-     parentName}
-#define SPIN(member) FORM_MEMBER(member, "QSpinBox", "EditFilterDialog")
+#define SPIN(member) FORM_MEMBER(EditFilterDialogForm, member, "QSpinBox", "EditFilterDialog")
 // clang-format on
 
-const FormMember expectedMembers[] = {
-    FORM_MEMBER(verticalLayout, "QVBoxLayout", "EditFilterDialog"),
-    FORM_MEMBER(label_2, "QLabel", "EditFilterDialog"),
-    FORM_MEMBER(customNameLineEdit, "QLineEdit", "EditFilterDialog"),
-    FORM_MEMBER(label, "QLabel", "EditFilterDialog"),
-    FORM_MEMBER(matrixGridLayout, "QGridLayout", "verticalLayout"),
+const FormMember<EditFilterDialogForm> expectedMembers[] = {
+    FORM_MEMBER(EditFilterDialogForm, verticalLayout, "QVBoxLayout", "EditFilterDialog"),
+    FORM_MEMBER(EditFilterDialogForm, label_2, "QLabel", "EditFilterDialog"),
+    FORM_MEMBER(EditFilterDialogForm, customNameLineEdit, "QLineEdit", "EditFilterDialog"),
+    FORM_MEMBER(EditFilterDialogForm, label, "QLabel", "EditFilterDialog"),
+    FORM_MEMBER(EditFilterDialogForm, matrixGridLayout, "QGridLayout", "verticalLayout"),
     // clang-format off
     SPIN(spinBox_4), SPIN(spinBox_5), SPIN(spinBox_2), SPIN(spinBox_3), SPIN(spinBox),
     SPIN(spinBox_19), SPIN(spinBox_20), SPIN(spinBox_7), SPIN(spinBox_16), SPIN(spinBox_6),
@@ -60,9 +46,9 @@ const FormMember expectedMembers[] = {
     SPIN(spinBox_14), SPIN(spinBox_13), SPIN(spinBox_15), SPIN(spinBox_17), SPIN(spinBox_18),
     SPIN(spinBox_21), SPIN(spinBox_22), SPIN(spinBox_23), SPIN(spinBox_24), SPIN(spinBox_25),
     // clang-format on
-    FORM_MEMBER(horizontalLayout, "QHBoxLayout", "verticalLayout"),
-    FORM_MEMBER(cancelButton, "QPushButton", "EditFilterDialog"),
-    FORM_MEMBER(okButton, "QPushButton", "EditFilterDialog"),
+    FORM_MEMBER(EditFilterDialogForm, horizontalLayout, "QHBoxLayout", "verticalLayout"),
+    FORM_MEMBER(EditFilterDialogForm, cancelButton, "QPushButton", "EditFilterDialog"),
+    FORM_MEMBER(EditFilterDialogForm, okButton, "QPushButton", "EditFilterDialog"),
 };
 
 // The grid as the user sees it: the object name of the spin box in each cell.
@@ -91,15 +77,6 @@ QString listed(const Coefficients& coefficients)
     for (std::int32_t value : coefficients)
         values << QString::number(value);
     return values.join(' ');
-}
-
-QStringList namedChildren(const QObject* parent)
-{
-    QStringList names;
-    for (const QObject* child : parent->children())
-        if (!child->objectName().isEmpty() && !child->objectName().startsWith("qt_"))
-            names << child->objectName();
-    return names;
 }
 
 } // namespace
@@ -365,26 +342,15 @@ void TestEditFilterDialog::tabWalksNameGridButtons()
 
 void TestEditFilterDialog::formMembers_data()
 {
-    QTest::addColumn<int>("index");
-    for (std::size_t i = 0; i < std::size(expectedMembers); ++i)
-        QTest::newRow(expectedMembers[i].name) << int(i);
+    addFormMemberRows(expectedMembers);
 }
 
 void TestEditFilterDialog::formMembers()
 {
     QFETCH(int, index);
-    const FormMember& member = expectedMembers[index];
-    // Nothing but the 33 pointers, declared in this order.
-    QCOMPARE(sizeof(EditFilterDialogForm), std::size(expectedMembers) * sizeof(void*));
-    QCOMPARE(member.offset, std::size_t(index) * sizeof(void*));
-
     EditFilterDialog dialog;
-    const QObject* object = member.get(*dialog.form());
-    QVERIFY(object != nullptr);
-    QCOMPARE(object->objectName(), QString(member.name));
-    QCOMPARE(object->metaObject()->className(), member.className);
-    QVERIFY(object->parent() != nullptr);
-    QCOMPARE(object->parent()->objectName(), QString(member.parentName));
+    // Nothing but the 33 pointers, declared in this order.
+    checkFormMember(*dialog.form(), expectedMembers, index);
 }
 
 void TestEditFilterDialog::childrenAreCreatedInDeclarationOrder()
@@ -392,7 +358,7 @@ void TestEditFilterDialog::childrenAreCreatedInDeclarationOrder()
     EditFilterDialog dialog;
     // The declared members, less the two layouts nested in verticalLayout.
     QStringList created;
-    for (const FormMember& member : expectedMembers)
+    for (const FormMember<EditFilterDialogForm>& member : expectedMembers)
         if (QString(member.parentName) == "EditFilterDialog")
             created << member.name;
     QCOMPARE(namedChildren(&dialog), created);
