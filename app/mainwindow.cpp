@@ -26,8 +26,7 @@ bool isOnSurface(const Map* map, double x, double y)
     if (map == nullptr || map->width() < 2 || map->length() < 2) {
         return false;
     }
-    return x < double(map->width()) && y < double(map->length()) && x <= double(map->width() - 1) &&
-           y <= double(map->length() - 1);
+    return x <= double(map->width() - 1) && y <= double(map->length() - 1);
 }
 
 // The rows of the selected filters; the list allows one at most.
