@@ -1,16 +1,15 @@
 #pragma once
 
-// Checking a hand-built form record (a struct of non-owning pointers to the
-// widgets of a window or dialog) against a table of what each member must be.
-// A test lists its members with FORM_MEMBER in declaration order, feeds the
-// table to addFormMemberRows() in its _data() slot and checks the row it is
-// given with checkFormMember().
+// Checks shared by the form tests: a form record (a struct of non-owning
+// widget pointers) against a table of its members, and ending a modal dialog
+// from inside its own event loop.
 
-#include <QLayout>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
 #include <QObject>
 #include <QString>
-#include <QStringList>
-#include <QWidget>
+#include <QTimer>
 #include <QtTest>
 #include <cstddef>
 
@@ -41,10 +40,9 @@ void addFormMemberRows(const FormMember<Form> (&members)[Count])
         QTest::newRow(members[i].name) << int(i);
 }
 
-// The record holds nothing but the table's pointers, this one declared at its
-// place in the table, and it points to an object of the member's name and
-// class whose parent has the expected name. A failure ends the calling test
-// only if it checks QTest::currentTestFailed().
+// The record holds nothing but the table's pointers, this one at its place in
+// the table, pointing to an object of the member's name and class whose parent
+// has the expected name.
 template <typename Form, std::size_t Count>
 void checkFormMember(const Form& form, const FormMember<Form> (&members)[Count], int index)
 {
@@ -60,23 +58,17 @@ void checkFormMember(const Form& form, const FormMember<Form> (&members)[Count],
     QCOMPARE(object->parent()->objectName(), QString::fromLatin1(member.parentName));
 }
 
-// Object names of the children, in creation order, leaving out Qt's own.
-inline QStringList namedChildren(const QObject* parent)
+// Runs the dialog modally and clicks `button` from inside its event loop, as a
+// user would. Returns exec()'s result, or -1 if the dialog was not the active
+// modal widget when the click was due.
+inline int execClicking(QDialog& dialog, QAbstractButton* button)
 {
-    QStringList names;
-    for (const QObject* child : parent->children())
-        if (!child->objectName().isEmpty() && !child->objectName().startsWith("qt_"))
-            names << child->objectName();
-    return names;
-}
-
-// Object names of a layout's items, widgets and nested layouts alike, in order.
-inline QStringList itemNames(const QLayout* layout)
-{
-    QStringList names;
-    for (int i = 0; i < layout->count(); ++i) {
-        QLayoutItem* item = layout->itemAt(i);
-        names << (item->widget() ? item->widget()->objectName() : item->layout()->objectName());
-    }
-    return names;
+    dialog.setModal(true);
+    QTimer::singleShot(0, &dialog, [&dialog, button] {
+        if (QApplication::activeModalWidget() == &dialog)
+            QTest::mouseClick(button, Qt::LeftButton);
+        else
+            dialog.done(-1);
+    });
+    return dialog.exec();
 }
