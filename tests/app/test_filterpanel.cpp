@@ -3,32 +3,22 @@
 #include "filters/filtermatrix.h"
 #include "windowdriver.h"
 
-#include <QTabBar>
-#include <QTabWidget>
 #include <memory>
 
 using namespace WindowDriver;
-
-namespace {
-
-// Row texts for filters with these names, numbered from 0.
-QStringList rowsFor(const QStringList& names)
-{
-    QStringList rows;
-    for (int i = 0; i < names.size(); ++i) {
-        rows << QString::number(i) + ". " + names.at(i);
-    }
-    return rows;
-}
-
-} // namespace
 
 class TestFilterPanel : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
+    void init()
+    {
+        window_ = std::make_unique<MainWindow>();
+        QVERIFY(showActive(*window_));
+        QTabBar& tabs = *form().tabWidget->tabBar();
+        QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(1).center());
+    }
     void cleanup() { window_.reset(); }
 
     void add_data();
@@ -58,26 +48,17 @@ private:
     std::unique_ptr<MainWindow> window_;
 };
 
-void TestFilterPanel::init()
-{
-    window_ = std::make_unique<MainWindow>();
-    QVERIFY(showActive(*window_));
-    QTabBar& tabs = *form().tabWidget->tabBar();
-    QTest::mouseClick(&tabs, Qt::LeftButton, {},
-                      tabs.tabRect(form().tabWidget->indexOf(form().tabFilters)).center());
-}
-
 void TestFilterPanel::add_data()
 {
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<FilterEntry>("entry");
     QTest::addColumn<QStringList>("after");
 
-    QTest::newRow("no name, first") << QStringList() << FilterEntry() << QStringList{"Matrix"};
-    QTest::newRow("no name, fourth")
-        << QStringList{"A", "B", "C"} << FilterEntry() << QStringList{"A", "B", "C", "Matrix"};
+    QTest::newRow("no name, first") << QStringList() << FilterEntry() << QStringList{"0. Matrix"};
+    QTest::newRow("no name, fourth") << QStringList{"A", "B", "C"} << FilterEntry()
+                                     << QStringList{"0. A", "1. B", "2. C", "3. Matrix"};
     QTest::newRow("Cancel") << QStringList{"A"} << FilterEntry{"never", {}, false}
-                            << QStringList{"A"};
+                            << QStringList{"0. A"};
 }
 
 void TestFilterPanel::add()
@@ -89,7 +70,7 @@ void TestFilterPanel::add()
     QVERIFY(addAll(before));
     entry.presses = {{12, 3}, {24, -2}};
     QVERIFY(runAddFilter(*window_, entry));
-    QCOMPARE(rowTexts(list()), rowsFor(after));
+    QCOMPARE(rowTexts(list()), after);
     if (after.size() > before.size()) {
         FilterMatrix::Coefficients expected{};
         expected[12] = 3;
@@ -145,11 +126,12 @@ void TestFilterPanel::rowButtons_data()
     QTest::addColumn<QStringList>("after");
 
     const QStringList abc{"A", "B", "C"};
-    QTest::newRow("up row 2") << abc << 2 << "moveUpButton" << QStringList{"A", "C", "B"};
-    QTest::newRow("up row 0") << abc << 0 << "moveUpButton" << abc;
-    QTest::newRow("down last row") << abc << 2 << "moveDownButton" << abc;
+    const QStringList rows{"0. A", "1. B", "2. C"};
+    QTest::newRow("up row 2") << abc << 2 << "moveUpButton" << QStringList{"0. A", "1. C", "2. B"};
+    QTest::newRow("up row 0") << abc << 0 << "moveUpButton" << rows;
+    QTest::newRow("down last row") << abc << 2 << "moveDownButton" << rows;
     QTest::newRow("remove row 0 of two")
-        << QStringList{"A", "B"} << 0 << "removeFilterButton" << QStringList{"B"};
+        << QStringList{"A", "B"} << 0 << "removeFilterButton" << QStringList{"0. B"};
 }
 
 void TestFilterPanel::rowButtons()
@@ -163,7 +145,7 @@ void TestFilterPanel::rowButtons()
     clickRow(list(), row);
     QCOMPARE(list().currentRow(), row);
     click(window_->findChild<QPushButton*>(button));
-    QCOMPARE(rowTexts(list()), rowsFor(after));
+    QCOMPARE(rowTexts(list()), after);
     QVERIFY(list().selectedItems().isEmpty());
 }
 

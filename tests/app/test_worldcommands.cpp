@@ -8,8 +8,6 @@
 #include "terrain/seed.h"
 #include "windowdriver.h"
 
-#include <QTabBar>
-#include <QTabWidget>
 #include <ctime>
 #include <memory>
 
@@ -55,13 +53,6 @@ std::unique_ptr<Map> filtered(const Map& base, std::initializer_list<FilterEntry
         filters.push_back(std::move(filter));
     }
     return applyFilterList(base, filters);
-}
-
-// xRot, yRot, zRot, centerX, centerY and the eye distance.
-QVector<double> cameraOf(const GLWidget& view)
-{
-    return {view.xRotation(), view.yRotation(), view.zRotation(),
-            view.centerX(),   view.centerY(),   double(view.eyeDistance())};
 }
 
 } // namespace
@@ -212,7 +203,10 @@ void TestWorldCommands::mouseMovesTheCameraAndCenterResetsIt()
     glView.setZRotation(48.0);
     glView.setCenterY(2.0);
     QTest::keyClick(window_.get(), Qt::Key_Space);
-    QCOMPARE(cameraOf(glView), (QVector<double>{0, 0, 0, 0, 0, double(-12.1f)}));
+    const QVector<double> camera{glView.xRotation(), glView.yRotation(), glView.zRotation(),
+                                 glView.centerX(), glView.centerY()};
+    QCOMPARE(camera, QVector<double>(5, 0.0));
+    QCOMPARE(glView.eyeDistance(), -12.1f);
 }
 
 QTEST_MAIN(TestWorldCommands)

@@ -10,21 +10,10 @@
 #include "terrain/map.h"
 #include "view/glwidget.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QDoubleSpinBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPointer>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QTimer>
 #include <QtTest>
-#include <cstring>
+#include <QtWidgets>
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -223,20 +212,14 @@ inline bool runAddFilter(MainWindow& window, const FilterEntry& entry)
                                          [&](EditFilterDialog& d) { answerFilter(d, entry); });
 }
 
-// Same size and the same heights to the last bit.
+// Same size and the same heights (a NaN matches a NaN).
 inline bool sameHeights(const Map& a, const Map& b)
 {
-    if (a.width() != b.width() || a.length() != b.length()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.points().size(); ++i) {
-        const float za = a.points()[i].z();
-        const float zb = b.points()[i].z();
-        if (std::memcmp(&za, &zb, sizeof(float)) != 0) {
-            return false;
-        }
-    }
-    return true;
+    const auto same = [](const MapPoint& p, const MapPoint& q) {
+        return p.z() == q.z() || (std::isnan(p.z()) && std::isnan(q.z()));
+    };
+    return a.width() == b.width() && a.length() == b.length() &&
+           std::equal(a.points().begin(), a.points().end(), b.points().begin(), same);
 }
 
 } // namespace WindowDriver
