@@ -1,33 +1,25 @@
 #pragma once
 
-// Driving the main window as a user does (activation, typing, list clicks,
-// mouse drags) and watching its view (cursor changes, the frame it shows).
+// Driving the main window as a user does: typing, clicks, mouse drags, and
+// answers to the modal dialogs its commands open.
 
+#include "app/mainwindow.h"
+#include "app/mainwindowform.h"
+#include "app/newworlddialog.h"
+#include "filters/editfilterdialog.h"
 #include "terrain/map.h"
 #include "view/glwidget.h"
 
-#include <QAbstractSpinBox>
-#include <QApplication>
-#include <QCursor>
-#include <QDoubleSpinBox>
-#include <QEvent>
-#include <QImage>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMouseEvent>
-#include <QPointer>
-#include <QSpinBox>
-#include <QWheelEvent>
-#include <QWindow>
 #include <QtTest>
-#include <cstring>
+#include <QtWidgets>
+#include <algorithm>
+#include <cmath>
 #include <functional>
-#include <vector>
+#include <map>
 
 namespace WindowDriver {
 
-// Shows the window and gives it the keyboard: with no window manager under
-// Xvfb an inactive window receives no shortcut.
+// With no window manager under Xvfb an inactive window receives no shortcut.
 inline bool showActive(QWidget& window)
 {
     window.show();
@@ -35,33 +27,27 @@ inline bool showActive(QWidget& window)
     return QTest::qWaitForWindowActive(&window);
 }
 
-// Replaces the text of a field as a user does: select all, then type.
 inline void typeInto(QWidget& field, const QString& text)
 {
     QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
-    if (text.isEmpty()) {
-        QTest::keyClick(&field, Qt::Key_Backspace);
-    } else {
-        QTest::keyClicks(&field, text);
-    }
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    QTest::keyClicks(&field, text);
 }
 
-// Types the value in the spin box's own locale and precision.
 inline void typeValue(QDoubleSpinBox& box, double value)
 {
     typeInto(box, box.locale().toString(value, 'f', box.decimals()));
 }
 
-inline void typeValue(QSpinBox& box, int value)
+inline void click(QWidget* widget)
 {
-    typeInto(box, box.locale().toString(value));
+    QTest::mouseClick(widget, Qt::LeftButton);
 }
 
-// A click on the row, which selects it.
 inline void clickRow(QListWidget& list, int row)
 {
-    const QRect rect = list.visualItemRect(list.item(row));
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list.visualItemRect(list.item(row)).center());
 }
 
 inline QStringList rowTexts(const QListWidget& list)
@@ -73,63 +59,31 @@ inline QStringList rowTexts(const QListWidget& list)
     return texts;
 }
 
-inline QList<int> selectedRows(const QListWidget& list)
-{
-    QList<int> rows;
-    for (const QListWidgetItem* item : list.selectedItems()) {
-        rows << list.row(item);
-    }
-    return rows;
-}
-
-// A mouse event with the held buttons stated: QTest's own moves go through the
-// real pointer, which holds none.
-inline void sendMouse(QWidget& widget, QEvent::Type type, QPoint position, Qt::MouseButton button,
+// QTest's own moves go through the real pointer, which holds no button.
+inline void sendMouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
                       Qt::MouseButtons held)
 {
-    QMouseEvent event(type, position, widget.mapToGlobal(position), button, held, Qt::NoModifier);
+    QMouseEvent event(type, at, widget.mapToGlobal(at), button, held, Qt::NoModifier);
     QApplication::sendEvent(&widget, &event);
 }
 
-// Press at from, move through the points, and release at the last one if asked.
-inline void drag(QWidget& widget, Qt::MouseButton button, QPoint from,
-                 const std::vector<QPoint>& moves, bool releaseAtEnd = true)
-{
-    sendMouse(widget, QEvent::MouseButtonPress, from, button, button);
-    for (const QPoint& point : moves) {
-        sendMouse(widget, QEvent::MouseMove, point, Qt::NoButton, button);
-    }
-    if (releaseAtEnd) {
-        const QPoint at = moves.empty() ? from : moves.back();
-        sendMouse(widget, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
-    }
-}
-
-// One notch of a standard wheel is 120 eighths of a degree.
 inline void turnWheel(QWidget& widget, int delta)
 {
-    const QPoint position = widget.rect().center();
-    QWheelEvent event(QPointF(position), QPointF(widget.mapToGlobal(position)), QPoint(),
-                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    const QPoint at = widget.rect().center();
+    QWheelEvent event(QPointF(at), QPointF(widget.mapToGlobal(at)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&widget, &event);
 }
 
-// Every cursor set on a widget, in order, with the snapshot's value at that
-// moment. setCursor sends CursorChange on every call, also for the same shape;
-// the echo that a native widget's window sends on a shape change is not counted.
+// Cursor shapes set on a widget, in order. The echo a native widget's window
+// sends on a shape change is not counted.
 class CursorLog : public QObject
 {
 public:
-    using Snapshot = std::function<int()>;
-
-    explicit CursorLog(
-        QWidget& widget, Snapshot snapshot = [] { return 0; })
-        : widget_(widget), window_(widget.windowHandle()), snapshot_(std::move(snapshot))
+    explicit CursorLog(QWidget& widget) : widget_(widget), window_(widget.windowHandle())
     {
         widget_.installEventFilter(this);
-        if (window_ != nullptr) {
-            window_->installEventFilter(this);
-        }
+        window_->installEventFilter(this);
     }
     ~CursorLog() override
     {
@@ -138,23 +92,15 @@ public:
             window_->removeEventFilter(this);
         }
     }
-
-    const QList<Qt::CursorShape>& shapes() const { return shapes_; }
-    const QList<int>& snapshots() const { return snapshots_; }
+    QList<Qt::CursorShape> shapes;
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::CursorChange) {
-            return false;
-        }
-        if (watched == window_) {
-            fromWindow_ = true; // passed on to the widget at once
-        } else if (watched == &widget_) {
-            if (fromWindow_) {
-                fromWindow_ = false;
-            } else {
-                shapes_ << widget_.cursor().shape();
-                snapshots_ << snapshot_();
+        if (event->type() == QEvent::CursorChange) {
+            if (watched == window_) {
+                echo_ = true;
+            } else if (!std::exchange(echo_, false)) {
+                shapes << widget_.cursor().shape();
             }
         }
         return false;
@@ -163,68 +109,120 @@ public:
 private:
     QWidget& widget_;
     QPointer<QWindow> window_;
-    Snapshot snapshot_;
-    bool fromWindow_ = false;
-    QList<Qt::CursorShape> shapes_;
-    QList<int> snapshots_;
+    bool echo_ = false;
 };
 
-// QGLWidget's protected buffer-swap switch, reached through a member pointer.
-struct SwapSwitch : GLWidget
+// A command's dialog runs a nested event loop, so a timer inside it answers.
+// True when exactly one Dialog opened and was answered; any other dialog, or
+// one the answer leaves open, is rejected so that the test fails, not hangs.
+template <typename Dialog>
+bool answerModal(const std::function<void()>& open, const std::function<void(Dialog&)>& answer)
 {
-    static void set(GLWidget& view, bool on)
-    {
-        void (QGLWidget::*setSwap)(bool) = &SwapSwitch::setAutoBufferSwap;
-        (view.*setSwap)(on);
+    int answered = 0;
+    int wrong = 0;
+    int ticks = 0;
+    QPointer<QDialog> answering;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        auto* expected = qobject_cast<Dialog*>(dialog);
+        if (dialog != answering && expected != nullptr && answered == 0) {
+            ++answered;
+            answering = dialog;
+            answer(*expected);
+        } else if (dialog != answering || ++ticks > 500) {
+            ++wrong;
+            dialog->reject();
+        }
+    });
+    timer.start(10);
+    open();
+    return answered == 1 && wrong == 0;
+}
+
+// Generator index, seed text (empty: "Random seed" stays checked), size, OK or Cancel.
+struct NewWorldChoice
+{
+    NewWorldChoice(int generator = 0, QString seedText = {}, int width = 50, int length = 50,
+                   bool ok = true)
+        : generator(generator), seedText(std::move(seedText)), width(width), length(length), ok(ok)
+    {}
+    int generator;
+    QString seedText;
+    int width;
+    int length;
+    bool ok;
+};
+
+inline bool runNewWorld(MainWindow& window, const NewWorldChoice& choice)
+{
+    return answerModal<NewWorldDialog>(
+        [&] { window.form()->actionNewWorld->trigger(); },
+        [&](NewWorldDialog& dialog) {
+            NewWorldDialogForm& form = *dialog.form();
+            QTest::keyClick(form.comboBox, Qt::Key_Home);
+            for (int i = 0; i < choice.generator; ++i) {
+                QTest::keyClick(form.comboBox, Qt::Key_Down);
+            }
+            if (!choice.seedText.isEmpty()) {
+                // The check box reacts only to its indicator and text.
+                const int middle = form.checkBox->height() / 2;
+                QTest::mouseClick(form.checkBox, Qt::LeftButton, {}, QPoint(middle, middle));
+                QTest::keyClicks(form.seed, choice.seedText);
+            }
+            typeInto(*form.sizeX, QString::number(choice.width));
+            typeInto(*form.sizeY, QString::number(choice.length));
+            click(form.buttonBox->button(choice.ok ? QDialogButtonBox::Ok
+                                                   : QDialogButtonBox::Cancel));
+        });
+}
+
+// The name to type (null: left alone), arrow presses per coefficient index, OK or Cancel.
+struct FilterEntry
+{
+    FilterEntry(QString name = {}, std::map<int, int> presses = {}, bool ok = true)
+        : name(std::move(name)), presses(std::move(presses)), ok(ok)
+    {}
+    QString name;
+    std::map<int, int> presses;
+    bool ok;
+};
+
+inline void answerFilter(EditFilterDialog& dialog, const FilterEntry& entry)
+{
+    EditFilterDialogForm& form = *dialog.form();
+    if (!entry.name.isNull()) {
+        typeInto(*form.customNameLineEdit, entry.name);
     }
-};
-
-// The frame the view draws now, read back before a buffer swap can change it.
-inline QImage frameOf(GLWidget& view)
-{
-    SwapSwitch::set(view, false);
-    view.updateGL();
-    QImage image = view.grabFrameBuffer();
-    SwapSwitch::set(view, true);
-    return image;
-}
-
-// Drop-path blue; the terrain is white and the background dark grey.
-inline bool isBlue(QRgb pixel)
-{
-    return qBlue(pixel) > 200 && qRed(pixel) < 60 && qGreen(pixel) < 60;
-}
-
-inline bool isNearlyWhite(QRgb pixel)
-{
-    return qRed(pixel) > 200 && qGreen(pixel) > 200 && qBlue(pixel) > 200;
-}
-
-inline int countPixels(const QImage& image, const std::function<bool(QRgb)>& test)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            count += test(image.pixel(x, y)) ? 1 : 0;
+    for (const auto& [index, presses] : entry.presses) {
+        for (int i = 0; i < std::abs(presses); ++i) {
+            QTest::keyClick(form.coefficientBoxes().at(std::size_t(index)),
+                            presses > 0 ? Qt::Key_Up : Qt::Key_Down);
         }
     }
-    return count;
+    click(entry.ok ? form.okButton : form.cancelButton);
 }
 
-// Same size and the same heights to the last bit (a NaN equals itself).
+inline bool runAddFilter(MainWindow& window, const FilterEntry& entry)
+{
+    return answerModal<EditFilterDialog>([&] { click(window.form()->addFilterButton); },
+                                         [&](EditFilterDialog& d) { answerFilter(d, entry); });
+}
+
+// Same size and the same heights (a NaN matches a NaN).
 inline bool sameHeights(const Map& a, const Map& b)
 {
-    if (a.width() != b.width() || a.length() != b.length()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.points().size(); ++i) {
-        const float za = a.points()[i].z();
-        const float zb = b.points()[i].z();
-        if (std::memcmp(&za, &zb, sizeof(float)) != 0) {
-            return false;
-        }
-    }
-    return true;
+    const auto same = [](const MapPoint& p, const MapPoint& q) {
+        return p.z() == q.z() || (std::isnan(p.z()) && std::isnan(q.z()));
+    };
+    return a.width() == b.width() && a.length() == b.length() &&
+           std::equal(a.points().begin(), a.points().end(), b.points().begin(), same);
 }
 
 } // namespace WindowDriver
+
+Q_DECLARE_METATYPE(WindowDriver::NewWorldChoice)
+Q_DECLARE_METATYPE(WindowDriver::FilterEntry)
