@@ -1,5 +1,3 @@
-// Frames drawn by the GL view, read back and checked against an independent
-// projection of the scene with QMatrix4x4.
 #include "drop/waterdrop.h"
 #include "terrain/map.h"
 #include "view/glwidget.h"
@@ -143,9 +141,7 @@ private slots:
         view_->rebuildMesh();
         const QImage image = frame();
         // Corners at heights 0 (x = 0) and 1 (x = 10), scene y 0 and 0.2.
-        const QVector3D corners[] = {
-            {-1.1f, 0, -1.1f}, {0.9f, 0.2f, -1.1f}, {-1.1f, 0, 0.9f}, {0.9f, 0.2f, 0.9f}};
-        for (const QVector3D& corner : corners) {
+        for (const QVector3D& corner : {QVector3D(-1.1f, 0, 0.9f), QVector3D(0.9f, 0.2f, -1.1f)}) {
             QVERIFY(foundNear(image, project(corner, image.size()), 2, isNearlyWhite));
         }
         const std::vector<MapPoint>& path = view_->filteredMap()->drops().front()->path();

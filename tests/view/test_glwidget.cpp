@@ -92,12 +92,9 @@ private slots:
 
     void worldFollowsFilterList()
     {
-        auto base = rampMap(3, 2);
-        Map* const basePointer = base.get();
-        view_->setBaseMap(std::move(base));
-        QCOMPARE(view_->baseMap(), basePointer);
+        view_->setBaseMap(rampMap(3, 2));
         Map* const unfiltered = view_->filteredMap();
-        QVERIFY(unfiltered != nullptr && unfiltered != basePointer);
+        QVERIFY(unfiltered != nullptr && unfiltered != view_->baseMap());
         QCOMPARE(unfiltered->pointAt(1, 1)->z(), 11.0f);
         // A new filter waits for the next apply; each apply starts again from
         // the base map, so applying twice shifts by one, not two.
@@ -142,10 +139,8 @@ private slots:
         showView();
         view_->addFilter(shiftAlongX());
         view_->setBaseMap(rampMap(3, 2));
-        view_->setCursor(Qt::WaitCursor);
         const int frames = view_->frames;
         view_->rebuildMesh();
-        QCOMPARE(view_->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(view_->frames, frames + 1);
 
         // Drawn from the filtered map: (0, 0) at height 1, scene height 0.2.
@@ -180,65 +175,38 @@ private slots:
         // The first GL set-up resets the camera, zoom included.
         showView();
         QCOMPARE(camera(*view_), (QVector<double>{-10, 0, 0, 0, 0, 0}));
-        // Setters store without a redraw.
+    }
+
+    // 8 sixteenths of a degree per pixel (x turns with vertical motion);
+    // 1/32 scene unit of pan per pixel, x against the motion, y with it. The
+    // middle button only moves the last position. Presses, moves and the
+    // wheel redraw; releases do not.
+    void mouseDrivesCamera()
+    {
+        showView();
         const int frames = view_->frames;
-        view_->setCenterY(-8.0);
-        QCOMPARE(view_->centerY(), -8.0);
-        QCOMPARE(view_->frames, frames);
-    }
-
-    // From (100, 100): 8 sixteenths of a degree per pixel (x turns with
-    // vertical motion); 1/32 scene unit of pan per pixel, x against the
-    // motion, y with it. Panning shows a closed hand.
-    void drags_data()
-    {
-        QTest::addColumn<int>("held");
-        QTest::addColumn<QPoint>("to");
-        QTest::addColumn<QVector<double>>("expected");
-        QTest::newRow("right") << int(Qt::RightButton) << QPoint(110, 104)
-                               << QVector<double>{-10, 32, 80, 0, 0, 0};
-        QTest::newRow("left") << int(Qt::LeftButton) << QPoint(132, 164)
-                              << QVector<double>{-10, 0, 0, 0, -1, 2};
-        QTest::newRow("both") << int(Qt::LeftButton | Qt::RightButton) << QPoint(132, 68)
-                              << QVector<double>{-10, -256, 256, 0, -1, -1};
-    }
-
-    void drags()
-    {
-        QFETCH(int, held);
-        QFETCH(QPoint, to);
-        QFETCH(QVector<double>, expected);
-        const Qt::MouseButton pressed = (held & Qt::LeftButton) ? Qt::LeftButton : Qt::RightButton;
-        showView();
-        sendMouse(*view_, QEvent::MouseButtonPress, QPoint(100, 100), pressed, pressed);
-        move(*view_, to, Qt::MouseButtons(held));
-        QCOMPARE(view_->cursor().shape(),
-                 pressed == Qt::LeftButton ? Qt::ClosedHandCursor : Qt::ArrowCursor);
-        sendMouse(*view_, QEvent::MouseButtonRelease, to, pressed, Qt::NoButton);
-        QCOMPARE(view_->cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(camera(*view_), expected);
-    }
-
-    // The middle button only moves the last position, from which the next
-    // motion counts; every move and the wheel redraw, a release does not.
-    void redrawsAndLastPosition()
-    {
-        showView();
-        int frames = view_->frames;
-        sendMouse(*view_, QEvent::MouseButtonPress, QPoint(100, 100), Qt::MiddleButton,
-                  Qt::MiddleButton);
-        move(*view_, QPoint(140, 120), Qt::MiddleButton);
-        QCOMPARE(camera(*view_), (QVector<double>{-10, 0, 0, 0, 0, 0}));
+        const auto drag = [this](Qt::MouseButton button, QPoint to, Qt::MouseButtons held) {
+            sendMouse(*view_, QEvent::MouseButtonPress, QPoint(100, 100), button, button);
+            move(*view_, to, held);
+        };
+        const auto release = [this](Qt::MouseButton button) {
+            sendMouse(*view_, QEvent::MouseButtonRelease, QPoint(), button, Qt::NoButton);
+            QCOMPARE(view_->cursor().shape(), Qt::ArrowCursor);
+        };
+        drag(Qt::RightButton, QPoint(110, 104), Qt::RightButton);
+        QCOMPARE(camera(*view_), (QVector<double>{-10, 32, 80, 0, 0, 0}));
+        release(Qt::RightButton);
+        drag(Qt::LeftButton, QPoint(132, 164), Qt::LeftButton);
+        QCOMPARE(view_->cursor().shape(), Qt::ClosedHandCursor);
+        release(Qt::LeftButton);
+        drag(Qt::MiddleButton, QPoint(140, 120), Qt::MiddleButton);
         move(*view_, QPoint(142, 120), Qt::RightButton);
-        QCOMPARE(view_->yRotation(), 16.0);
-        QCOMPARE(view_->frames, frames += 3);
-        sendMouse(*view_, QEvent::MouseButtonRelease, QPoint(142, 120), Qt::MiddleButton,
-                  Qt::NoButton);
-        QCOMPARE(view_->frames, frames);
-        // Each turn scales by 1 + delta / 1200.
+        QCOMPARE(camera(*view_), (QVector<double>{-10, 32, 96, 0, -1, 2}));
+        QCOMPARE(view_->frames, frames + 7);
+        // Each wheel turn scales by 1 + delta / 1200.
         turnWheel(*view_, -120);
-        QCOMPARE(view_->frames, frames + 1);
         QCOMPARE(view_->eyeDistance(), -9.0f);
+        QCOMPARE(view_->frames, frames + 8);
     }
 
 private:
