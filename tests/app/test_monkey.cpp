@@ -16,15 +16,14 @@
 #include <cstdlib>
 #include <random>
 
-#ifndef TERRAVIK_SANITIZE_BUILD
-#define TERRAVIK_SANITIZE_BUILD 0
-#endif
-
 namespace {
 
 constexpr std::uint32_t kDefaultSeed = 20240611u;
-// The sanitizer build is slower; fewer actions keep it as quick.
-constexpr long kDefaultActions = TERRAVIK_SANITIZE_BUILD ? 1500 : 3000;
+#if TERRAVIK_SANITIZE_BUILD
+constexpr long kDefaultActions = 1500; // the same actions run slower here
+#else
+constexpr long kDefaultActions = 3000;
+#endif
 constexpr int kMaxFilters = 6;
 
 long environmentNumber(const char* name, long fallback)
@@ -50,11 +49,10 @@ class Monkey
 public:
     Monkey(MainWindow& window, std::uint32_t seed) : window_(window), random_(seed) {}
 
-    // One random action, then the invariants; false with failure() set when one breaks.
+    // One random action, then the invariants; false with `failure` set when one breaks.
     bool act();
-    const QString& failure() const { return failure_; }
-    const QString& lastAction() const { return action_; }
-    const Coverage& coverage() const { return coverage_; }
+    QString action, failure;
+    Coverage coverage;
 
 private:
     MainWindowForm& form() { return *window_.form(); }
@@ -66,14 +64,10 @@ private:
     bool chance(double p) { return std::bernoulli_distribution(p)(random_); }
     bool fail(const QString& message)
     {
-        failure_ = message;
+        failure = message;
         return false;
     }
     void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    QAbstractButton* toolButton(QAction* action)
-    {
-        return qobject_cast<QAbstractButton*>(form().mainToolBar->widgetForAction(action));
-    }
 
     bool newWorld();
     bool filterDialog(QPushButton* button, const char* label);
@@ -93,9 +87,6 @@ private:
     MainWindow& window_;
     std::mt19937 random_;
     ExpectedStates expected_;
-    Coverage coverage_;
-    QString failure_;
-    QString action_;
 };
 
 bool Monkey::act()
@@ -105,10 +96,11 @@ bool Monkey::act()
     if (roll < 9) {
         ok = newWorld();
     } else if (roll < 17) {
-        action_ = QStringLiteral("Update");
-        click(toolButton(form().actionUpdate)); // a disabled tool button ignores the click
+        action = QStringLiteral("Update");
+        // The tool bar button, as a disabled one ignores the click.
+        click(qobject_cast<QToolButton*>(form().mainToolBar->widgetForAction(form().actionUpdate)));
     } else if (roll < 20) {
-        action_ = QStringLiteral("Center");
+        action = QStringLiteral("Center");
         form().actionCenter->trigger();
     } else if (roll < 26) {
         drag();
@@ -127,7 +119,7 @@ bool Monkey::act()
     } else if (roll < 78) {
         ok = start();
     } else if (roll < 87) {
-        action_ = QStringLiteral("Next");
+        action = QStringLiteral("Next");
         click(form().pushButtonGoutteSuivant);
     } else if (roll < 94) {
         runDrops(form().pushButtonGoutteRes, "Result");
@@ -148,32 +140,26 @@ QString Monkey::randomText(int maxLength)
 
 bool Monkey::newWorld()
 {
-    UserDriver::NewWorldAnswer answer;
-    answer.generatorIndex = uniform(0, 2);
-    // Clock seeds are rare so that a rerun with the same seed mostly repeats the run.
-    answer.randomSeed = chance(0.1);
-    answer.seedText = randomText(20);
     // Mostly small worlds keep the run quick; the full range and 99 x 99 still come up.
-    const bool large = chance(0.25);
-    answer.width = large ? uniform(0, 99) : uniform(0, 12);
-    answer.length = large ? uniform(0, 99) : uniform(0, 12);
-    if (chance(0.05)) {
-        answer.width = answer.length = 99;
-    }
-    answer.accept = chance(0.85);
-    action_ = QStringLiteral("New world (generator %1, %2 x %3, %4, %5) seed text: ")
-                  .arg(answer.generatorIndex)
-                  .arg(answer.width)
-                  .arg(answer.length)
-                  .arg(answer.randomSeed ? "clock seed" : "text seed")
-                  .arg(answer.accept ? "OK" : "Cancel") +
-              answer.seedText;
+    const int size = uniform(0, 19);
+    auto side = [this, size] { return size == 0 ? 99 : uniform(0, size < 5 ? 99 : 12); };
+    // Clock seeds are rare so that a rerun with the same seed mostly repeats the run. A braced
+    // list is evaluated in order, so the draws are too.
+    const UserDriver::NewWorldAnswer answer{uniform(0, 2), chance(0.1), randomText(20),
+                                            side(),        side(),      chance(0.85)};
+    action = QStringLiteral("New world (generator %1, %2 x %3, %4, %5) seed text: ")
+                 .arg(answer.generatorIndex)
+                 .arg(answer.width)
+                 .arg(answer.length)
+                 .arg(answer.randomSeed ? "clock seed" : "text seed")
+                 .arg(answer.accept ? "OK" : "Cancel") +
+             answer.seedText;
     UserDriver::ModalAnswer dialog(
         [&answer](QWidget* modal) { UserDriver::answerNewWorld(modal, answer); });
     form().actionNewWorld->trigger();
     expected_.start = expected_.update = true;
-    coverage_.worlds += answer.accept;
-    coverage_.fullSizeWorlds += answer.accept && answer.width == 99 && answer.length == 99;
+    coverage.worlds += answer.accept;
+    coverage.fullSizeWorlds += answer.accept && answer.width == 99 && answer.length == 99;
     return dialog.answered() || fail(QStringLiteral("no New world dialog"));
 }
 
@@ -208,11 +194,11 @@ bool Monkey::filterDialog(QPushButton* button, const char* label)
     for (std::int32_t& coefficient : answer.coefficients) {
         coefficient = chance(0.3) ? 0 : uniform(spread == 10 ? 0 : -100, spread);
     }
-    action_ = QStringLiteral("%1 (row %2, %3) name: ")
-                  .arg(QLatin1String(label))
-                  .arg(row)
-                  .arg(answer.accept ? "OK" : "Cancel") +
-              answer.name;
+    action = QStringLiteral("%1 (row %2, %3) name: ")
+                 .arg(QLatin1String(label))
+                 .arg(row)
+                 .arg(answer.accept ? "OK" : "Cancel") +
+             answer.name;
     UserDriver::ModalAnswer dialog(
         [&answer](QWidget* modal) { UserDriver::answerFilter(modal, answer); });
     click(button);
@@ -224,7 +210,7 @@ bool Monkey::filterDialog(QPushButton* button, const char* label)
 void Monkey::listCommand(QPushButton* button, const char* label)
 {
     const int row = chooseRow();
-    action_ = QStringLiteral("%1 (row %2)").arg(QLatin1String(label)).arg(row);
+    action = QStringLiteral("%1 (row %2)").arg(QLatin1String(label)).arg(row);
     click(button);
 }
 
@@ -241,7 +227,7 @@ bool Monkey::start()
     form().doubleSpinBoxGoutteY->setValue(coordinate(map ? map->length() : 0));
     const double x = form().doubleSpinBoxGoutteX->value();
     const double y = form().doubleSpinBoxGoutteY->value();
-    action_ = QStringLiteral("Start (%1, %2)").arg(x).arg(y);
+    action = QStringLiteral("Start (%1, %2)").arg(x).arg(y);
     const std::size_t dropsBefore = map ? view()->filteredMap()->drops().size() : 0;
     bool otherModal = false;
     UserDriver::ModalAnswer warning(
@@ -251,8 +237,8 @@ bool Monkey::start()
         expected_.start = false;
         expected_.next = expected_.result = expected_.dynamic = true;
         const bool started = map && view()->filteredMap()->drops().size() == dropsBefore + 1;
-        coverage_.dropsStarted += started;
-        coverage_.startsRefused += warning.answered();
+        coverage.dropsStarted += started;
+        coverage.startsRefused += warning.answered();
         if (started == warning.answered()) {
             return fail(QStringLiteral("Start neither started a drop nor warned, or both"));
         }
@@ -262,20 +248,20 @@ bool Monkey::start()
 
 void Monkey::runDrops(QPushButton* button, const char* label)
 {
-    action_ = QLatin1String(label);
+    action = QLatin1String(label);
     form().tabWidget->setCurrentWidget(form().tabGoutte);
     click(button);
     if (expected_.result) { // Result and Dynamic display are enabled together
         expected_.start = true;
         expected_.next = expected_.result = expected_.dynamic = false;
-        ++coverage_.runsToEnd;
+        ++coverage.runsToEnd;
     }
 }
 
 void Monkey::drag()
 {
     const Qt::MouseButton button = chance(0.5) ? Qt::LeftButton : Qt::RightButton;
-    action_ = QStringLiteral("Drag (%1)").arg(button == Qt::LeftButton ? "left" : "right");
+    action = QStringLiteral("Drag (%1)").arg(button == Qt::LeftButton ? "left" : "right");
     auto send = [this](QEvent::Type type, QPoint at, Qt::MouseButton which, Qt::MouseButtons held) {
         QMouseEvent event(type, at, view()->mapToGlobal(at), which, held, Qt::NoModifier);
         QApplication::sendEvent(view(), &event);
@@ -295,7 +281,7 @@ void Monkey::wheel()
     // Turn back when the eye is far off or close in, so that the view stays usable.
     const float distance = std::fabs(view()->eyeDistance());
     const int delta = distance > 200.0f ? -120 : distance < 0.5f ? 120 : (chance(0.5) ? 120 : -120);
-    action_ = QStringLiteral("Wheel (%1)").arg(delta);
+    action = QStringLiteral("Wheel (%1)").arg(delta);
     const QPoint at(view()->width() / 2, view()->height() / 2);
     QWheelEvent event(at, view()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -304,29 +290,23 @@ void Monkey::wheel()
 
 bool Monkey::checkEnabledStates()
 {
-    const struct
-    {
-        const char* name;
-        bool actual;
-        bool expected;
-    } states[] = {
-        {"Start", form().pushButtonGoutteLancer->isEnabled(), expected_.start},
-        {"Next", form().pushButtonGoutteSuivant->isEnabled(), expected_.next},
-        {"Result", form().pushButtonGoutteRes->isEnabled(), expected_.result},
-        {"Dynamic display", form().pushButtonGoutteDynamic->isEnabled(), expected_.dynamic},
-        {"Update", form().actionUpdate->isEnabled(), expected_.update},
-        {"New world", form().actionNewWorld->isEnabled(), true},
-        {"Center", form().actionCenter->isEnabled(), true},
-        {"Add", form().addFilterButton->isEnabled(), true},
-        {"Edit", form().editFilterButton->isEnabled(), true},
-        {"Remove", form().removeFilterButton->isEnabled(), true},
-        {"Move up", form().moveUpButton->isEnabled(), true},
-        {"Move down", form().moveDownButton->isEnabled(), true},
+    const std::pair<QObject*, bool> states[] = {
+        {form().pushButtonGoutteLancer, expected_.start},
+        {form().pushButtonGoutteSuivant, expected_.next},
+        {form().pushButtonGoutteRes, expected_.result},
+        {form().pushButtonGoutteDynamic, expected_.dynamic},
+        {form().actionUpdate, expected_.update},
+        {form().actionNewWorld, true},
+        {form().actionCenter, true},
+        {form().addFilterButton, true},
+        {form().editFilterButton, true},
+        {form().removeFilterButton, true},
+        {form().moveUpButton, true},
+        {form().moveDownButton, true},
     };
-    for (const auto& state : states) {
-        if (state.actual != state.expected) {
-            return fail(QStringLiteral("%1 is %2")
-                            .arg(QLatin1String(state.name), state.actual ? "enabled" : "disabled"));
+    for (const auto& [object, enabled] : states) {
+        if (object->property("enabled").toBool() != enabled) {
+            return fail(object->objectName() + (enabled ? " is disabled" : " is enabled"));
         }
     }
     return true;
@@ -361,11 +341,7 @@ bool Monkey::checkMaps()
         return true;
     }
     if (map->width() != base->width() || map->length() != base->length()) {
-        return fail(QStringLiteral("filtered map %1 x %2 on a base map %3 x %4")
-                        .arg(map->width())
-                        .arg(map->length())
-                        .arg(base->width())
-                        .arg(base->length()));
+        return fail(QStringLiteral("the filtered map's size is not the base map's"));
     }
     // Filters with huge gains may overflow the heights; then only the position must hold.
     const bool finiteHeights =
@@ -378,12 +354,9 @@ bool Monkey::checkMaps()
             const bool inside = std::isfinite(p.x()) && std::isfinite(p.y()) && p.x() >= 0.0f &&
                                 p.y() >= 0.0f && p.x() <= lastX && p.y() <= lastY;
             if (!inside || (finiteHeights && !std::isfinite(p.z()))) {
-                return fail(QStringLiteral("drop path point (%1, %2, %3) on a %4 x %5 map")
-                                .arg(double(p.x()))
-                                .arg(double(p.y()))
-                                .arg(double(p.z()))
-                                .arg(map->width())
-                                .arg(map->length()));
+                return fail(QString::asprintf("drop path point (%g, %g, %g) on a %u x %u map",
+                                              double(p.x()), double(p.y()), double(p.z()),
+                                              map->width(), map->length()));
             }
         }
     }
@@ -427,10 +400,10 @@ void TestMonkey::randomUserActions()
             QFAIL(qPrintable(QStringLiteral("seed %1, action %2 (%3): %4")
                                  .arg(seed)
                                  .arg(n)
-                                 .arg(monkey.lastAction(), monkey.failure())));
+                                 .arg(monkey.action, monkey.failure)));
         }
     }
-    const Coverage& done = monkey.coverage();
+    const Coverage& done = monkey.coverage;
     qInfo("monkey: seed %u, %ld actions in %lld ms; %d worlds (%d of 99 x 99), %d drops started, "
           "%d starts refused, %d runs to the end",
           seed, actions, static_cast<long long>(clock.elapsed()), done.worlds, done.fullSizeWorlds,
