@@ -1,124 +1,60 @@
 #pragma once
 
-// Helpers that act on the main window the way a user does: they answer the
-// modal dialogs that the window's commands open, from inside the dialog's own
-// event loop. Header-only, so the UI benchmark can use them too.
+// Answers the modal dialogs of the window's commands as a user would (also used by the UI bench).
 
 #include "app/newworlddialog.h"
 #include "filters/editfilterdialog.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QByteArray>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtWidgets>
 #include <functional>
-#include <memory>
 
 namespace UserDriver {
 
-// Arms a zero-interval timer that waits for the next modal dialog and hands it
-// to `answer`, once. Arm it just before the command that may open the modal;
-// the timer only fires inside that modal's event loop. Destroying the answer
-// disarms it, so a modal that never came cannot take the answer meant for a
-// later one.
+// Hands the next modal dialog to `answer`, once, from inside its event loop. Destroying it
+// disarms it, so a modal that never came cannot take the answer meant for a later one.
 class ModalAnswer
 {
 public:
-    explicit ModalAnswer(std::function<void(QWidget*)> answer)
-        : answer_(std::move(answer)), timer_(std::make_unique<QTimer>())
+    explicit ModalAnswer(std::function<void(QWidget*)> answer) : answer_(std::move(answer))
     {
-        timer_->setInterval(0);
-        QObject::connect(timer_.get(), &QTimer::timeout, [this] {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
             // The main window is application modal itself; only a dialog counts.
             auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (modal == nullptr || !modal->isVisible()) {
                 return;
             }
-            timer_->stop();
+            timer_.stop();
             answered_ = true;
             answer_(modal);
+            if (modal->isVisible()) { // not the modal expected: let the command end
+                modal->reject();
+            }
         });
-        timer_->start();
+        timer_.start(0);
     }
-    ModalAnswer(const ModalAnswer&) = delete;
-    ModalAnswer& operator=(const ModalAnswer&) = delete;
 
     bool answered() const { return answered_; }
 
 private:
     std::function<void(QWidget*)> answer_;
-    std::unique_ptr<QTimer> timer_;
+    QTimer timer_; // also makes the answer neither copyable nor movable
     bool answered_ = false;
 };
 
-// How the user ends a dialog: a click on OK or Cancel, Enter (the default
-// button, OK) or Escape, or the window's close box (which rejects).
-enum class Ending
-{
-    ClickOk,
-    ClickCancel,
-    PressEnter,
-    PressEscape,
-    CloseWindow
-};
-
-inline bool accepts(Ending ending)
-{
-    return ending == Ending::ClickOk || ending == Ending::PressEnter;
-}
-
-// Ends the dialog as the user would; `ok` and `cancel` are its two buttons.
-inline void endDialog(QDialog* dialog, Ending ending, QAbstractButton* ok, QAbstractButton* cancel)
-{
-    switch (ending) {
-    case Ending::ClickOk:
-        ok->click();
-        break;
-    case Ending::ClickCancel:
-        cancel->click();
-        break;
-    case Ending::PressEnter:
-        QTest::keyClick(dialog, Qt::Key_Return);
-        break;
-    case Ending::PressEscape:
-        QTest::keyClick(dialog, Qt::Key_Escape);
-        break;
-    case Ending::CloseWindow:
-        dialog->close();
-        break;
-    }
-}
-
-// What the user enters in the New world dialog.
 struct NewWorldAnswer
 {
     int generatorIndex = 0;
     bool randomSeed = true;
     QString seedText;
-    int width = 50;
-    int length = 50;
-    Ending ending = Ending::ClickOk;
+    int width = 50, length = 50;
+    bool accept = true;
 };
 
-// Fills the dialog as the answer says and ends it with OK or Cancel. Returns
-// false when the modal is not a new world dialog (it is then rejected).
+// Each answer returns false when the modal is not the dialog it is meant for.
 inline bool answerNewWorld(QWidget* modal, const NewWorldAnswer& answer)
 {
     auto* dialog = qobject_cast<NewWorldDialog*>(modal);
     if (dialog == nullptr) {
-        if (auto* other = qobject_cast<QDialog*>(modal)) {
-            other->reject();
-        }
         return false;
     }
     NewWorldDialogForm* form = dialog->form();
@@ -127,69 +63,42 @@ inline bool answerNewWorld(QWidget* modal, const NewWorldAnswer& answer)
     form->seed->setText(answer.seedText);
     form->sizeX->setValue(answer.width);
     form->sizeY->setValue(answer.length);
-    endDialog(dialog, answer.ending, form->buttonBox->button(QDialogButtonBox::Ok),
-              form->buttonBox->button(QDialogButtonBox::Cancel));
+    form->buttonBox->button(answer.accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+        ->click();
     return true;
 }
 
-// What the user enters in the filter dialog. An empty `coefficients` leaves
-// the spin boxes as the dialog opened with them; the same for `name` when
-// `keepName` is set.
 struct FilterAnswer
 {
-    bool keepName = false;
     QString name;
-    bool keepCoefficients = false;
     FilterMatrix::Coefficients coefficients{};
-    Ending ending = Ending::ClickOk;
+    bool accept = true;
 };
 
 inline bool answerFilter(QWidget* modal, const FilterAnswer& answer)
 {
     auto* dialog = qobject_cast<EditFilterDialog*>(modal);
     if (dialog == nullptr) {
-        if (auto* other = qobject_cast<QDialog*>(modal)) {
-            other->reject();
-        }
         return false;
     }
     EditFilterDialogForm* form = dialog->form();
-    if (!answer.keepName) {
-        form->customNameLineEdit->setText(answer.name);
+    form->customNameLineEdit->setText(answer.name);
+    const EditFilterDialogForm::CoefficientBoxes boxes = form->coefficientBoxes();
+    for (std::size_t k = 0; k < boxes.size(); ++k) {
+        boxes[k]->setValue(answer.coefficients[k]);
     }
-    if (!answer.keepCoefficients) {
-        const EditFilterDialogForm::CoefficientBoxes boxes = form->coefficientBoxes();
-        for (std::size_t k = 0; k < boxes.size(); ++k) {
-            boxes[k]->setValue(answer.coefficients[k]);
-        }
-    }
-    endDialog(dialog, answer.ending, form->okButton, form->cancelButton);
+    (answer.accept ? form->okButton : form->cancelButton)->click();
     return true;
 }
 
-// Clicks Ok on a message box; returns false for any other modal.
-inline bool acknowledgeMessage(QWidget* modal, QString* title = nullptr, QString* text = nullptr)
+inline bool acknowledgeMessage(QWidget* modal)
 {
     auto* box = qobject_cast<QMessageBox*>(modal);
-    if (box == nullptr) {
-        if (auto* other = qobject_cast<QDialog*>(modal)) {
-            other->reject();
-        }
-        return false;
+    QAbstractButton* ok = box != nullptr ? box->button(QMessageBox::Ok) : nullptr;
+    if (ok != nullptr) {
+        ok->click();
     }
-    if (title != nullptr) {
-        *title = box->windowTitle();
-    }
-    if (text != nullptr) {
-        *text = box->text();
-    }
-    QAbstractButton* ok = box->button(QMessageBox::Ok);
-    if (ok == nullptr) {
-        box->reject();
-        return false;
-    }
-    ok->click();
-    return true;
+    return ok != nullptr;
 }
 
 } // namespace UserDriver
