@@ -11,10 +11,9 @@
 #include <cstring>
 #include <memory>
 
-// Worlds whose every height is pinned down by a checksum: 32-bit FNV-1a over
-// each height's float bits, least significant byte first, in point order. The
-// values come from golden_worlds.py, which rebuilds each world independently
-// in Python; `python3 golden_worlds.py --check goldenworlds.h` compares them.
+// Each world's heights pinned by FNV-1a-32 over their float bits, low byte
+// first, in point order. golden_worlds.py rebuilds every world independently
+// in Python; its --check option compares the values with this table.
 namespace GoldenWorlds {
 
 enum class Generator

@@ -30,7 +30,6 @@ struct ScriptedSource
 using ScriptedDraws = BasicMersenneDraws<ScriptedSource>;
 
 constexpr std::uint32_t largest = 4294967295u;
-constexpr std::uint32_t quarter = 1073741824u;
 constexpr std::uint32_t half = 2147483648u;
 constexpr std::uint32_t threeQuarters = 3221225472u;
 } // namespace
@@ -90,14 +89,13 @@ private slots:
         QCOMPARE(used, outputs.size());
     }
 
-    // U = 0.75 then 0.5 gives u1 = 0.5, u2 = 0, s = 0.25 and f * u1 =
-    // sqrt(8 ln 4) / 2 = 2 sqrt(ln 2), the float 1.6651092767715454; U = 0.25
-    // mirrors it. Pairs with s >= 1 (s = 2, then s = 1) are drawn again; each
-    // draw takes one pair and throws its second value away. Scaled sums worked
-    // out in float32 with Python's struct.
+    // U = 0.75 then 0.5: u1 = 0.5, u2 = 0, s = 0.25, f * u1 = sqrt(8 ln 4) / 2 =
+    // 2 sqrt(ln 2), the float 1.6651092767715454; U = 0.25 mirrors it. Pairs with
+    // s >= 1 (2, then 1) are drawn again; a draw throws the pair's second value
+    // away. Scaled sums by float32 arithmetic with Python's struct.
     void normalRejectsAndScales()
     {
-        const Outputs outputs{largest, largest, largest, half, threeQuarters, half, quarter, half};
+        const Outputs outputs{largest, largest, largest, half, threeQuarters, half, half / 2, half};
         std::size_t used = 0;
         ScriptedDraws draws(ScriptedSource{&outputs, &used});
         QCOMPARE(bitsOf(draws.normal(0.0f, 1.0f)), bitsOf(1.6651092767715454f));

@@ -42,13 +42,12 @@ private slots:
     {
         const std::uint32_t far = std::numeric_limits<std::uint32_t>::max();
         const Map map(3, 2);
-        QVERIFY(!map.pointAt(3, 0) && !map.pointAt(0, 2) && !map.pointAt(far, 1));
-        QVERIFY(!map.pointAt(1, far));
+        QVERIFY(!map.pointAt(3, 0) && !map.pointAt(0, 2));
+        QVERIFY(!map.pointAt(far, 1) && !map.pointAt(1, far));
         const std::uint32_t sizes[][2] = {{0, 0}, {0, 5}, {5, 0}};
         for (const auto& size : sizes) {
             const Map empty(size[0], size[1]);
-            QVERIFY(empty.points().empty());
-            QVERIFY(!empty.pointAt(0, 0));
+            QVERIFY(empty.points().empty() && !empty.pointAt(0, 0));
         }
     }
 
@@ -64,8 +63,7 @@ private slots:
         }
         source.startDrop(0.5f, 0.5f);
         const std::unique_ptr<Map> copy = source.copy();
-        QCOMPARE(copy->width(), 2u);
-        QCOMPARE(copy->length(), 3u);
+        QVERIFY(copy->width() == 2 && copy->length() == 3);
         QVERIFY(copy->drops().empty());
         for (std::size_t i = 0; i < 6; ++i) {
             const MapPoint& copied = copy->points()[i];

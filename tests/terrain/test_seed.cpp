@@ -13,8 +13,7 @@ class TestSeed : public QObject
 private slots:
     // "abc" by hand: 97, 97 * 101 + 98 = 9895, 9895 * 101 + 99 = 999494, then
     // times 11 for each of the 13 empty slots, mod 2^32. The other folds were
-    // reckoned with Python's exact integers. `leading` lists the first slots;
-    // the rest are 0.
+    // reckoned with Python's exact integers. Slots past `leading` are 0.
     void fromText_data()
     {
         QTest::addColumn<QByteArray>("text");
