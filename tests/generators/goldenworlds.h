@@ -11,15 +11,9 @@
 #include <cstring>
 #include <memory>
 
-// Worlds whose every height is pinned down by a checksum: 32-bit FNV-1a over
-// the four bytes of each height's float bit pattern, least significant byte
-// first, in the map's point order.
-//
-// The expected values were not taken from the C++ code: golden_worlds.py, next
-// to this file, rebuilds each world from the formulas in Python (its own seed
-// fold, platform generator and MT19937, float32 rounding after every
-// operation) and printed them. `python3 golden_worlds.py --check goldenworlds.h`
-// reckons them again and compares them with this table.
+// Each world's heights pinned by FNV-1a-32 over their float bits, low byte
+// first, in point order. golden_worlds.py rebuilds every world independently
+// in Python; its --check option compares the values with this table.
 namespace GoldenWorlds {
 
 enum class Generator
@@ -61,13 +55,18 @@ constexpr std::array<World, 15> worlds{{
 }};
 // clang-format on
 
+inline std::uint32_t bitsOf(float value)
+{
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
 inline std::uint32_t checksum(const Map& map)
 {
     std::uint32_t hash = 0x811c9dc5u;
     for (const MapPoint& point : map.points()) {
-        const float z = point.z();
-        std::uint32_t bits = 0;
-        std::memcpy(&bits, &z, sizeof bits);
+        const std::uint32_t bits = bitsOf(point.z());
         for (int shift = 0; shift < 32; shift += 8) {
             hash ^= (bits >> shift) & 0xffu;
             hash *= 0x01000193u;
