@@ -18,17 +18,6 @@
 
 namespace {
 
-// A drop needs the three corners of the cell it stands on, so it may start
-// only on the terrain's surface: 0 <= x <= width - 1 and 0 <= y <= length - 1
-// on a map of at least 2 x 2 points. Before any world there is no surface.
-bool isOnSurface(const Map* map, double x, double y)
-{
-    if (map == nullptr || map->width() < 2 || map->length() < 2) {
-        return false;
-    }
-    return x <= double(map->width() - 1) && y <= double(map->length() - 1);
-}
-
 // The rows of the selected filters; the list allows one at most.
 QList<int> selectedRows(const QListWidget* list)
 {
@@ -82,7 +71,10 @@ void MainWindow::on_pushButtonGoutteLancer_clicked()
     GLWidget* view = form_->widget;
     const double x = form_->doubleSpinBoxGoutteX->value();
     const double y = form_->doubleSpinBoxGoutteY->value();
-    if (!isOnSurface(view->baseMap(), x, y)) {
+    // A drop needs the corners of the cell it stands on; before any world
+    // there is no terrain at all.
+    const Map* base = view->baseMap();
+    if (base == nullptr || !base->isOnSurface(float(x), float(y))) {
         QMessageBox::warning(nullptr, tr("Warning !"),
                              tr("The entered coordinates are not within the map"), QMessageBox::Ok,
                              QMessageBox::NoButton);

@@ -100,6 +100,12 @@ private:
 
 } // namespace
 
+bool Map::isOnSurface(float x, float y) const
+{
+    return hasSurface(*this) && x >= 0.0f && y >= 0.0f && x <= static_cast<float>(width_ - 1u) &&
+           y <= static_cast<float>(length_ - 1u);
+}
+
 void Map::startDrop(float x, float y)
 {
     x = clampToGrid(x, width_);

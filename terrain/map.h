@@ -38,6 +38,9 @@ public:
     // The drops started on this map, oldest first; the map keeps ownership.
     std::vector<WaterDrop*> drops() const;
 
+    // Whether a drop can stand at (x, y): on a map of at least 2 x 2 points,
+    // 0 <= x <= width - 1 and 0 <= y <= length - 1 (drop/mapdrops.cpp).
+    bool isOnSurface(float x, float y) const;
     // Starts a drop at (x, y) on the terrain's surface (drop/mapdrops.cpp).
     void startDrop(float x, float y);
     // Moves every running drop by one step; true when one was still running.

@@ -85,6 +85,30 @@ private slots:
         QCOMPARE(onlyDrop(*map).currentPoint()->z(), expected);
     }
 
+    void surfaceEndsOnTheLastGridLine_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<float>("x");
+        QTest::addColumn<float>("y");
+        QTest::addColumn<bool>("onSurface");
+        QTest::newRow("last column") << 50 << 50 << 49.0f << 0.0f << true;
+        QTest::newRow("past the last column") << 50 << 50 << 49.5f << 0.0f << false;
+        QTest::newRow("past the last row") << 7 << 3 << 0.0f << 2.01f << false;
+        QTest::newRow("below 0") << 7 << 3 << -0.01f << 1.0f << false;
+        QTest::newRow("one column") << 1 << 5 << 0.0f << 1.0f << false;
+    }
+
+    void surfaceEndsOnTheLastGridLine()
+    {
+        QFETCH(int, width);
+        QFETCH(int, length);
+        QFETCH(float, x);
+        QFETCH(float, y);
+        QFETCH(bool, onSurface);
+        QCOMPARE(Map(std::uint32_t(width), std::uint32_t(length)).isOnSurface(x, y), onSurface);
+    }
+
     // P0 = (0,0,0), P1 = (1,0,1), P2 = (0,1,0): the direction is
     // (-1/sqrt 2, 0, 1/sqrt 2), so each step moves 0.01/sqrt 2 toward -x.
     void movesDownTheSteepestWay()
