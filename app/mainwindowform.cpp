@@ -83,6 +83,7 @@ void MainWindowForm::setupForm(QMainWindow* window)
     retranslateForm(window);
     connectEnabledStates(window);
     tabWidget->setCurrentIndex(0);
+    createAdditions(window);
 
     // Last, so that for one click the connections above run before the command.
     QMetaObject::connectSlotsByName(window);
@@ -258,6 +259,36 @@ void MainWindowForm::retranslateForm(QMainWindow* window)
     menuFile->setTitle(translated("File"));
     menuMap->setTitle(translated("Map"));
     menuView->setTitle(translated("View"));
+    if (actionOpenWorld != nullptr) {
+        retranslateAdditions();
+    }
+}
+
+void MainWindowForm::createAdditions(QMainWindow* window)
+{
+    actionOpenWorld = createNamed<QAction>(window, "actionOpenWorld");
+    actionSaveWorld = createNamed<QAction>(window, "actionSaveWorld");
+    actionExport = createNamed<QAction>(window, "actionExport");
+    actionFitWorld = createNamed<QAction>(window, "actionFitWorld");
+
+    // File: New world, the file actions, then Exit after its separator.
+    QAction* beforeExit = menuFile->actions().at(menuFile->actions().indexOf(actionExit) - 1);
+    menuFile->insertActions(beforeExit, {actionOpenWorld, actionSaveWorld, actionExport});
+    menuView->addAction(actionFitWorld);
+    mainToolBar->addAction(actionFitWorld);
+    retranslateAdditions();
+}
+
+void MainWindowForm::retranslateAdditions()
+{
+    actionOpenWorld->setText(translated("Open world\u2026"));
+    actionOpenWorld->setShortcut(shortcut("Ctrl+O"));
+    actionSaveWorld->setText(translated("Save world\u2026"));
+    actionSaveWorld->setShortcut(shortcut("Ctrl+S"));
+    actionExport->setText(translated("Export\u2026"));
+    actionExport->setShortcut(shortcut("Ctrl+E"));
+    actionFitWorld->setText(translated("Fit world"));
+    actionFitWorld->setShortcut(shortcut("F"));
 }
 
 // None of these senders is checkable, so the bool they carry is always false:

@@ -102,8 +102,13 @@ private:
 
 bool Map::isOnSurface(float x, float y) const
 {
-    return hasSurface(*this) && x >= 0.0f && y >= 0.0f && x <= static_cast<float>(width_ - 1u) &&
-           y <= static_cast<float>(length_ - 1u);
+    return isOnSurface(width_, length_, x, y);
+}
+
+bool Map::isOnSurface(std::uint32_t width, std::uint32_t length, float x, float y)
+{
+    return width >= 2 && length >= 2 && x >= 0.0f && y >= 0.0f &&
+           x <= static_cast<float>(width - 1u) && y <= static_cast<float>(length - 1u);
 }
 
 void Map::startDrop(float x, float y)
@@ -128,19 +133,33 @@ bool Map::stepDrops(float step)
             continue;
         }
         anyRunning = true;
-        if (!hasSurface(*this)) {
-            drop->stop();
-            continue;
-        }
-        // By index: advance may grow the path and move its points.
-        const std::size_t current = drop->path().size() - 1;
-        const float x = drop->path()[current].x();
-        const float y = drop->path()[current].y();
-        const SurfaceTriangle triangle(*this, x, y);
-        drop->advance(triangle.downhillDirection(), step, width_, length_);
-        // The point just left gets the terrain height in place of the height
-        // its own step reached.
-        drop->pointAt(current).setZ(triangle.heightAt(x, y));
+        stepDrop(*drop, step);
     }
     return anyRunning;
+}
+
+void Map::replayDrop(float x, float y, std::int64_t steps, float step)
+{
+    startDrop(x, y);
+    WaterDrop& drop = *drops_.back();
+    for (std::int64_t i = 0; i < steps && !drop.isStopped(); ++i) {
+        stepDrop(drop, step);
+    }
+}
+
+void Map::stepDrop(WaterDrop& drop, float step)
+{
+    if (!hasSurface(*this)) {
+        drop.stop();
+        return;
+    }
+    // By index: advance may grow the path and move its points.
+    const std::size_t current = drop.path().size() - 1;
+    const float x = drop.path()[current].x();
+    const float y = drop.path()[current].y();
+    const SurfaceTriangle triangle(*this, x, y);
+    drop.advance(triangle.downhillDirection(), step, width_, length_);
+    // The point just left gets the terrain height in place of the height
+    // its own step reached.
+    drop.pointAt(current).setZ(triangle.heightAt(x, y));
 }

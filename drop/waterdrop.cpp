@@ -36,6 +36,7 @@ void WaterDrop::advance(const QVector3D& direction, float step, std::uint32_t wi
     if (stopped_) {
         return;
     }
+    ++stepCount_;
     const MapPoint& last = path_.back();
     const MapPoint candidate(last.x() + direction.x() * step, last.y() + direction.y() * step,
                              last.z() + direction.z() * step);

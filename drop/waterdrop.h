@@ -19,6 +19,9 @@ public:
     MapPoint* currentPoint() { return &path_.back(); }
     const MapPoint* currentPoint() const { return &path_.back(); }
     bool isStopped() const { return stopped_; }
+    // How many times the drop has been moved while running, the step that
+    // stopped it included: with its start, all it takes to run it again.
+    std::int64_t stepCount() const { return stepCount_; }
     void stop() { stopped_ = true; }
 
     // Moves the drop by step along direction, or stops it when it stagnates,
@@ -36,4 +39,5 @@ private:
 
     std::vector<MapPoint> path_;
     bool stopped_ = false;
+    std::int64_t stepCount_ = 0;
 };

@@ -17,6 +17,8 @@ public:
     // Reseeds the platform random generator with the clock (whole seconds,
     // low 32 bits) and fills the slots with its next sixteen values.
     Seed();
+    // The seed with these slot values, e.g. a clock seed read back from a file.
+    explicit Seed(const std::array<std::int32_t, 16>& slots) : slots_(slots) {}
 
     std::int32_t slot(int index) const { return slots_[std::size_t(index)]; }
 

@@ -3,6 +3,7 @@
 #include "drop/waterdrop.h"
 #include "terrain/map.h"
 #include "view/terrainmesh.h"
+#include "world/worldbuild.h"
 
 #include <GL/glu.h>
 #include <QMouseEvent>
@@ -80,6 +81,7 @@ void GLWidget::applyFilters()
         return;
     }
     filteredMap_ = applyFilterList(*baseMap_, filters_);
+    appliedFilters_ = filterRecords(filters_);
 }
 
 void GLWidget::rebuildMesh()
@@ -95,6 +97,7 @@ void GLWidget::rebuildMesh()
     cellColumns_ = meshWidth_ - 1;
     cellRows_ = meshLength_ - 1;
 
+    sceneBounds_ = SceneBounds::of(map);
     TerrainMesh::buildGrid(map, gridVertices_);
     TerrainMesh::buildTriangles(gridVertices_, meshWidth_, meshLength_, triangleVertices_);
     fillGridBuffer();
@@ -171,6 +174,32 @@ void GLWidget::moveFilterDown(int position)
 void GLWidget::removeFilter(int position)
 {
     filters_.erase(filters_.begin() + position);
+}
+
+void GLWidget::setFilterList(FilterList filters)
+{
+    filters_ = std::move(filters);
+}
+
+CameraRecord GLWidget::camera() const
+{
+    return {distance_, xRot_, yRot_, zRot_, centerX_, centerY_};
+}
+
+void GLWidget::setCamera(const CameraRecord& camera)
+{
+    distance_ = camera.distance;
+    xRot_ = camera.xRotation;
+    yRot_ = camera.yRotation;
+    zRot_ = camera.zRotation;
+    centerX_ = camera.centerX;
+    centerY_ = camera.centerY;
+}
+
+void GLWidget::fitWorld()
+{
+    setCamera(CameraView::fitted(camera(), sceneBounds_, aspectRatio()));
+    updateGL();
 }
 
 void GLWidget::setXRotation(const double& angle)
@@ -277,7 +306,10 @@ void GLWidget::paintGL()
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(30.0, aspectRatio(), double(0.1f), 100.0);
+    // The far plane moves out only when a large or distant world would reach
+    // past the usual 100 scene units.
+    gluPerspective(CameraView::FieldOfView, aspectRatio(), double(CameraView::NearPlane),
+                   CameraView::farPlane(camera(), sceneBounds_));
 
     glEnableClientState(GL_VERTEX_ARRAY);
     drawTerrain();

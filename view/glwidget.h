@@ -1,6 +1,8 @@
 #pragma once
 
 #include "filters/filterpipeline.h"
+#include "view/camerafit.h"
+#include "world/worldrecipe.h"
 
 #include <QGLBuffer>
 #include <QGLWidget>
@@ -62,6 +64,21 @@ public:
     double centerY() const { return centerY_; }
     float eyeDistance() const { return distance_; }
 
+    // Where the shown world came from, and the filters it went through at the
+    // last applyFilters (the list may have changed since): with the drops and
+    // the camera, the recipe that rebuilds the world on screen.
+    void setWorldOrigin(const WorldOrigin& origin) { origin_ = origin; }
+    const WorldOrigin& worldOrigin() const { return origin_; }
+    const std::vector<FilterRecord>& appliedFilters() const { return appliedFilters_; }
+    // Replaces the whole filter list; shown from the next applyFilters.
+    void setFilterList(FilterList filters);
+
+    CameraRecord camera() const;
+    void setCamera(const CameraRecord& camera);
+    // Moves the centre and the eye so that the whole filtered world shows,
+    // keeping the angles, and redraws.
+    void fitWorld();
+
     const QVector<QVector3D>& meshTriangles() const { return triangleVertices_; }
     const QVector<QVector3D>& meshGrid() const { return gridVertices_; }
     const QVector<QVector<QVector3D>>& meshDropLines() const { return dropLines_; }
@@ -104,4 +121,7 @@ private:
     double zRot_ = 0.0;
     double centerX_ = 0.0;
     double centerY_ = 0.0;
+    WorldOrigin origin_;
+    std::vector<FilterRecord> appliedFilters_;
+    SceneBounds sceneBounds_;
 };

@@ -1,0 +1,12 @@
+#include "cli/headless.h"
+
+#include <QCoreApplication>
+
+// The headless command line: no window, no display, no OpenGL.
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("terravik"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TERRAVIK_VERSION));
+    return runHeadless(QCoreApplication::arguments());
+}
