@@ -2,7 +2,7 @@
 
 #include "cli/commandline.h"
 
-#include <QStringList>
+#include <QByteArrayList>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -12,9 +12,9 @@
 
 bool asksForHeadless(int argc, char* argv[])
 {
-    QStringList arguments;
+    QByteArrayList arguments;
     for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << QByteArray(argv[i]);
     }
     return wantsHeadless(arguments);
 }

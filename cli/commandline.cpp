@@ -77,6 +77,33 @@ ParsedCommandLine usageError(const QString& message)
     return result;
 }
 
+QStringList decoded(const QByteArrayList& arguments)
+{
+    QStringList texts;
+    for (const QByteArray& argument : arguments) {
+        texts << QString::fromLocal8Bit(argument);
+    }
+    return texts;
+}
+
+// The bytes given to the last --seed, as the process got them.
+QByteArray seedBytes(const QByteArrayList& arguments)
+{
+    QByteArray seed;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QByteArray& argument = arguments[i];
+        if (argument == "--") {
+            break;
+        }
+        if ((argument == "--seed" || argument == "-seed") && i + 1 < arguments.size()) {
+            seed = arguments[++i];
+        } else if (argument.startsWith("--seed=") || argument.startsWith("-seed=")) {
+            seed = argument.mid(argument.indexOf('=') + 1);
+        }
+    }
+    return seed;
+}
+
 bool parseSize(const QString& text, WorldOrigin& origin)
 {
     const QRegularExpressionMatch match =
@@ -109,7 +136,8 @@ bool parseDrop(const QString& text, DropRecord& drop)
 }
 
 // The world's origin from --generator, --seed or --clock-seed and --size.
-QString readOrigin(const QCommandLineParser& parser, const Options& options, WorldOrigin& origin)
+QString readOrigin(const QCommandLineParser& parser, const Options& options,
+                   const QByteArrayList& arguments, WorldOrigin& origin)
 {
     if (!parser.isSet(options.generator)) {
         return QStringLiteral("--generator is missing: give random, peaks or chain");
@@ -122,9 +150,8 @@ QString readOrigin(const QCommandLineParser& parser, const Options& options, Wor
     if (parser.isSet(options.seed) == parser.isSet(options.clockSeed)) {
         return QStringLiteral("give either --seed TEXT or --clock-seed");
     }
-    origin.seed = parser.isSet(options.seed)
-                      ? SeedRecord::ofText(parser.value(options.seed).toLocal8Bit())
-                      : SeedRecord::ofClock();
+    origin.seed = parser.isSet(options.seed) ? SeedRecord::ofText(seedBytes(arguments))
+                                             : SeedRecord::ofClock();
     if (!parser.isSet(options.size)) {
         return QStringLiteral("--size is missing: give the width and length, e.g. 512x512");
     }
@@ -138,13 +165,13 @@ QString readOrigin(const QCommandLineParser& parser, const Options& options, Wor
 
 } // namespace
 
-bool wantsHeadless(const QStringList& arguments)
+bool wantsHeadless(const QByteArrayList& arguments)
 {
     QCommandLineParser parser;
     const Options options;
     describe(parser, options);
     // Unknown options are Qt's own (-platform, -style, ...): not ours to judge.
-    parser.parse(arguments);
+    parser.parse(decoded(arguments));
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))) {
         return true;
     }
@@ -156,12 +183,12 @@ bool wantsHeadless(const QStringList& arguments)
     return false;
 }
 
-ParsedCommandLine parseCommandLine(const QStringList& arguments)
+ParsedCommandLine parseCommandLine(const QByteArrayList& arguments)
 {
     QCommandLineParser parser;
     const Options options;
     describe(parser, options);
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(decoded(arguments))) {
         return usageError(parser.errorText());
     }
     ParsedCommandLine result;
@@ -202,7 +229,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         }
         job.worldFile = worlds.constFirst();
     } else {
-        const QString problem = readOrigin(parser, options, job.origin);
+        const QString problem = readOrigin(parser, options, arguments, job.origin);
         if (!problem.isEmpty()) {
             return usageError(problem);
         }

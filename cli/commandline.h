@@ -2,6 +2,7 @@
 
 #include "world/worldrecipe.h"
 
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -38,9 +39,11 @@ struct ParsedCommandLine
     QString text;
 };
 
-// arguments[0] is the program's name, as in QCoreApplication::arguments().
-ParsedCommandLine parseCommandLine(const QStringList& arguments);
+// The arguments as the process got them, arguments[0] being the program. They
+// are kept as bytes because a seed text is its bytes, also where they are not
+// valid in the locale's encoding.
+ParsedCommandLine parseCommandLine(const QByteArrayList& arguments);
 
 // Whether these arguments ask for the headless command line rather than the
 // window: any option of its own, help or version.
-bool wantsHeadless(const QStringList& arguments);
+bool wantsHeadless(const QByteArrayList& arguments);

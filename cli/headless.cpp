@@ -101,7 +101,7 @@ QString offSurfaceDrop(const HeadlessJob& job, const WorldOrigin& origin)
 
 } // namespace
 
-int runHeadless(const QStringList& arguments)
+int runHeadless(const QByteArrayList& arguments)
 {
     const ParsedCommandLine parsed = parseCommandLine(arguments);
     if (parsed.finished) {

@@ -8,8 +8,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <vector>
 
 namespace WorldFile {
 
@@ -204,9 +207,14 @@ bool readFilter(Checker& check, const QJsonValue& value, const QString& where, F
 {
     QJsonObject object;
     QJsonArray coefficients;
-    const QString nameWhere = where + QStringLiteral(".name");
-    const QString coefficientsWhere = where + QStringLiteral(".coefficients");
-    if (!check.object(value, where, object) ||
+    // A filter file holds the filter itself: its keys are named alone.
+    const auto member = [&](const char* key) {
+        const QString name = QString::fromLatin1(key);
+        return where.isEmpty() ? quoted(name) : where + QLatin1Char('.') + name;
+    };
+    const QString nameWhere = member("name");
+    const QString coefficientsWhere = member("coefficients");
+    if (!check.object(value, where.isEmpty() ? QStringLiteral("the filter") : where, object) ||
         !check.has(object, QStringLiteral("name"), nameWhere) ||
         !check.has(object, QStringLiteral("coefficients"), coefficientsWhere)) {
         return false;
@@ -365,11 +373,58 @@ bool readOrigin(Checker& check, const QJsonObject& top, WorldOrigin& origin)
     return true;
 }
 
+// The first key that stands twice in one JSON object, found before Qt parses
+// the text: Qt 5.15's parser leaks the value of such a key when it is an
+// object, and a file with two values for one key is ambiguous anyway. Only the
+// structure is followed here; errors of syntax are left to the parser.
+std::optional<QString> repeatedKey(const QByteArray& json)
+{
+    struct Level
+    {
+        bool isObject;
+        bool expectsKey;
+        QSet<QString> keys;
+    };
+    std::vector<Level> levels;
+    for (int i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        if (c == '"') {
+            const int start = i;
+            for (++i; i < json.size() && json[i] != '"'; ++i) {
+                i += json[i] == '\\' ? 1 : 0;
+            }
+            if (levels.empty() || !levels.back().isObject || !levels.back().expectsKey) {
+                continue;
+            }
+            // Qt decodes the key's escapes, so that "a" and "\u0061" are one key.
+            const QJsonArray key =
+                QJsonDocument::fromJson('[' + json.mid(start, i - start + 1) + ']').array();
+            levels.back().expectsKey = false;
+            const QString name = key.isEmpty() ? QString() : key.first().toString();
+            if (levels.back().keys.contains(name)) {
+                return name;
+            }
+            levels.back().keys.insert(name);
+        } else if (c == '{' || c == '[') {
+            levels.push_back({c == '{', c == '{', {}});
+        } else if ((c == '}' || c == ']') && !levels.empty()) {
+            levels.pop_back();
+        } else if (c == ',' && !levels.empty() && levels.back().isObject) {
+            levels.back().expectsKey = true;
+        }
+    }
+    return std::nullopt;
+}
+
 // The JSON object of a whole document, or the reason there is none.
 bool parseObject(Checker& check, const QByteArray& json, QJsonObject& object)
 {
     if (json.trimmed().isEmpty()) {
         return check.fail(QStringLiteral("the file is empty"));
+    }
+    if (const std::optional<QString> key = repeatedKey(json)) {
+        return check.fail(
+            QStringLiteral("the key %1 stands twice in one object").arg(quoted(*key)));
     }
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
@@ -462,8 +517,8 @@ FilterReading filterFromJson(const QByteArray& json)
     Checker check;
     FilterReading reading;
     QJsonObject top;
-    const bool complete = parseObject(check, json, top) &&
-                          readFilter(check, top, QStringLiteral("the filter"), reading.filter);
+    const bool complete =
+        parseObject(check, json, top) && readFilter(check, top, QString(), reading.filter);
     reading.error = complete ? QString() : check.error();
     return reading;
 }
