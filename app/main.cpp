@@ -9,6 +9,10 @@ int main(int argc, char* argv[])
         return handOverToHeadless(argv);
     }
     QApplication application(argc, argv);
+    // Where QSettings keeps what the window remembers.
+    QCoreApplication::setOrganizationName(QStringLiteral("Terravik"));
+    QCoreApplication::setApplicationName(QStringLiteral("Terravik"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TERRAVIK_VERSION));
     MainWindow window;
     window.show();
     // What QApplication leaves of the arguments: at most one world file.

@@ -2,10 +2,13 @@
 
 #include "app/mainwindowform.h"
 #include "app/newworlddialog.h"
+#include "app/preferences.h"
+#include "app/statustexts.h"
 #include "drop/droprun.h"
 #include "exports/exportformat.h"
 #include "filters/editfilterdialog.h"
 #include "filters/filtermatrix.h"
+#include "filters/filterpresets.h"
 #include "terrain/map.h"
 #include "view/glwidget.h"
 #include "world/safewrite.h"
@@ -18,9 +21,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 namespace {
 
@@ -51,9 +56,20 @@ MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent, Qt::WindowFlags()), form_(std::make_unique<MainWindowForm>())
 {
     form_->setupForm(this);
+    restoreGeometry(Preferences::windowGeometry());
+    form_->actionColourByHeight->setChecked(Preferences::colourByHeight());
+    // An event's message hides the pending filters' notice only for a while.
+    connect(form_->statusBar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) {
+            showFilterState();
+        }
+    });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    Preferences::setWindowGeometry(saveGeometry());
+}
 
 MainWindowForm* MainWindow::form() const
 {
@@ -87,6 +103,7 @@ void MainWindow::showWorld(const WorldOrigin& origin, const std::vector<DropReco
     replayDrops(*view->filteredMap(), drops);
     view->rebuildMesh();
     view->setCursor(Qt::ArrowCursor);
+    showWorldState();
 }
 
 void MainWindow::on_pushButtonGoutteLancer_clicked()
@@ -94,26 +111,37 @@ void MainWindow::on_pushButtonGoutteLancer_clicked()
     GLWidget* view = form_->widget;
     const double x = form_->doubleSpinBoxGoutteX->value();
     const double y = form_->doubleSpinBoxGoutteY->value();
-    // A drop needs the corners of the cell it stands on; before any world
-    // there is no terrain at all.
     const Map* base = view->baseMap();
-    if (base == nullptr || !base->isOnSurface(float(x), float(y))) {
+    if (base == nullptr) {
+        QMessageBox::warning(nullptr, tr("Warning !"),
+                             tr("There is no world yet: make one with File > New world."),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
+    // A drop needs the corners of the cell it stands on.
+    if (!base->isOnSurface(float(x), float(y))) {
         QMessageBox::warning(nullptr, tr("Warning !"),
                              tr("The entered coordinates are not within the map"), QMessageBox::Ok,
                              QMessageBox::NoButton);
         return;
     }
     view->filteredMap()->startDrop(float(x), float(y));
+    showDropState(tr("Drop started at (%1, %2)").arg(x, 0, 'f', 2).arg(y, 0, 'f', 2), -1);
 }
 
 void MainWindow::on_pushButtonGoutteSuivant_clicked()
 {
-    runDrops([](Map& map) { DropRun::runSteps(map); });
+    runDrops([](Map& map) {
+        DropRun::runSteps(map);
+        return long(DropRun::StepsPerNext);
+    });
+    showDropState(tr("Next"), DropRun::StepsPerNext);
 }
 
 void MainWindow::on_pushButtonGoutteRes_clicked()
 {
-    runDrops([](Map& map) { DropRun::runToEnd(map); });
+    const long steps = runDrops([](Map& map) { return DropRun::runToEnd(map); });
+    showDropState(tr("Result"), steps);
 }
 
 void MainWindow::on_addFilterButton_clicked()
@@ -183,6 +211,7 @@ void MainWindow::on_actionUpdate_triggered()
     view->setCursor(Qt::WaitCursor);
     view->applyFilters();
     view->rebuildMesh();
+    showWorldState();
 }
 
 void MainWindow::on_actionCenter_triggered()
@@ -205,11 +234,12 @@ void MainWindow::on_pushButtonGoutteDynamic_clicked()
     }
     view->setCursor(Qt::WaitCursor);
     // Each frame is a synchronous redraw: the loop never returns to the event loop.
-    DropRun::runAnimated(*map, [view] {
+    const long steps = DropRun::runAnimated(*map, [view] {
         view->rebuildMesh();
         view->updateGL();
     });
     view->setCursor(Qt::ArrowCursor);
+    showDropState(tr("Dynamic display"), steps);
 }
 
 void MainWindow::openWorldFile(const QString& path)
@@ -247,8 +277,9 @@ void MainWindow::openWorldFile(const QString& path)
 void MainWindow::on_actionOpenWorld_triggered()
 {
     const QString path = QFileDialog::getOpenFileName(
-        this, tr("Open world"), QFileInfo(windowFilePath()).path(), tr(WorldFileFilter));
+        this, tr("Open world"), Preferences::lastFolder(), tr(WorldFileFilter));
     if (!path.isEmpty()) {
+        Preferences::setLastFolderFrom(path);
         openWorldFile(path);
     }
 }
@@ -267,6 +298,7 @@ void MainWindow::on_actionSaveWorld_triggered()
         return;
     }
     path = withSuffix(path, QStringLiteral("terravik"));
+    Preferences::setLastFolderFrom(path);
     const QByteArray contents = WorldFile::toJson(shownRecipe());
     const QString problem = writeFileSafely(
         path, [&](QIODevice& device) { return device.write(contents) == contents.size(); });
@@ -283,7 +315,7 @@ void MainWindow::on_actionExport_triggered()
     if (!hasWorld(title)) {
         return;
     }
-    QFileDialog dialog(this, title, QFileInfo(windowFilePath()).path());
+    QFileDialog dialog(this, title, Preferences::lastFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(exportFileFilters());
     if (dialog.exec() == 0 || dialog.selectedFiles().isEmpty()) {
@@ -294,6 +326,7 @@ void MainWindow::on_actionExport_triggered()
     const auto chosen =
         ExportFormat(std::max(0, exportFileFilters().indexOf(dialog.selectedNameFilter())));
     const QString path = withSuffix(dialog.selectedFiles().constFirst(), exportSuffix(chosen));
+    Preferences::setLastFolderFrom(path);
     const std::optional<ExportFormat> format = exportFormatOf(path);
     if (!format) {
         QMessageBox::warning(this, title,
@@ -313,6 +346,80 @@ void MainWindow::on_actionExport_triggered()
 void MainWindow::on_actionFitWorld_triggered()
 {
     form_->widget->fitWorld();
+}
+
+void MainWindow::on_actionColourByHeight_toggled(bool on)
+{
+    form_->widget->setColourByHeight(on);
+    Preferences::setColourByHeight(on);
+}
+
+void MainWindow::on_presetsMenu_triggered(QAction* preset)
+{
+    const FilterPreset& chosen = filterPresets().at(std::size_t(preset->data().toInt()));
+    auto filter = std::make_unique<FilterMatrix>(preset->text());
+    filter->setMatrix(chosen.coefficients);
+    form_->widget->addFilter(std::move(filter));
+    refreshFilterList();
+}
+
+void MainWindow::on_actionKeyboardAndMouse_triggered()
+{
+    QMessageBox::information(
+        this, tr("Keyboard and mouse"),
+        tr("<table cellpadding=\"2\">"
+           "<tr><td><b>Ctrl+N</b></td><td>New world</td></tr>"
+           "<tr><td><b>Ctrl+O</b></td><td>Open world</td></tr>"
+           "<tr><td><b>Ctrl+S</b></td><td>Save world</td></tr>"
+           "<tr><td><b>Ctrl+E</b></td><td>Export</td></tr>"
+           "<tr><td><b>F5</b></td><td>Update: apply the filter list</td></tr>"
+           "<tr><td><b>Space</b></td><td>Center: turn the view back home</td></tr>"
+           "<tr><td><b>F</b></td><td>Fit world: show the whole world</td></tr>"
+           "<tr><td><b>Ctrl+Q</b></td><td>Exit</td></tr>"
+           "<tr><td><b>Right drag</b></td><td>Turn the view</td></tr>"
+           "<tr><td><b>Left drag</b></td><td>Move the point looked at</td></tr>"
+           "<tr><td><b>Wheel</b></td><td>Zoom</td></tr>"
+           "</table>"));
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    QMessageBox::about(
+        this, tr("About Terravik"),
+        tr("<h3>Terravik %1</h3><p>Terravik makes terrain from a seed: random heights, "
+           "mountain peaks or a chain of peaks, shaped by 5 x 5 convolution filters, shown as a "
+           "wireframe you can turn and zoom, with water drops running downhill over it. The same "
+           "seed, generator and size give the same world on every machine, so a small world file "
+           "rebuilds a world bit for bit, and worlds export as height maps and meshes.</p>")
+            .arg(QStringLiteral(TERRAVIK_VERSION)));
+}
+
+void MainWindow::showWorldState()
+{
+    const GLWidget* view = form_->widget;
+    form_->worldSummaryLabel->setText(
+        StatusTexts::worldSummary(view->worldOrigin(), *view->filteredMap()));
+    showFilterState();
+}
+
+void MainWindow::showFilterState()
+{
+    QStatusBar* bar = form_->statusBar;
+    if (form_->widget->hasUnappliedFilters()) {
+        bar->showMessage(StatusTexts::filtersChanged());
+    } else if (bar->currentMessage() == StatusTexts::filtersChanged()) {
+        bar->clearMessage();
+    }
+}
+
+void MainWindow::showDropState(const QString& command, long steps)
+{
+    constexpr int ShownMilliseconds = 10000;
+    const Map* map = form_->widget->filteredMap();
+    if (map != nullptr) {
+        form_->statusBar->showMessage(StatusTexts::dropState(command, steps, *map),
+                                      ShownMilliseconds);
+    }
 }
 
 WorldRecipe MainWindow::shownRecipe() const
@@ -342,17 +449,18 @@ void MainWindow::nameWorldFile(const QString& path)
                                   : tr("%1 - Terravik").arg(QFileInfo(path).fileName()));
 }
 
-void MainWindow::runDrops(const std::function<void(Map&)>& run)
+long MainWindow::runDrops(const std::function<long(Map&)>& run)
 {
     GLWidget* view = form_->widget;
     Map* map = view->filteredMap();
     if (map == nullptr) {
-        return;
+        return 0;
     }
     view->setCursor(Qt::WaitCursor);
-    run(*map);
+    const long steps = run(*map);
     view->rebuildMesh();
     view->setCursor(Qt::ArrowCursor);
+    return steps;
 }
 
 void MainWindow::refreshFilterList()
@@ -363,4 +471,5 @@ void MainWindow::refreshFilterList()
     for (int i = 0; i < view->filterCount(); ++i) {
         list->addItem(QString::number(i) + QStringLiteral(". ") + view->filterName(i));
     }
+    showFilterState();
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 class Map;
+class QAction;
 struct DropRecord;
 struct MainWindowForm;
 struct WorldOrigin;
@@ -44,6 +45,10 @@ private slots:
     void on_actionSaveWorld_triggered();
     void on_actionExport_triggered();
     void on_actionFitWorld_triggered();
+    void on_actionColourByHeight_toggled(bool on);
+    void on_presetsMenu_triggered(QAction* preset);
+    void on_actionKeyboardAndMouse_triggered();
+    void on_actionAbout_triggered();
 
 private:
     // Builds the origin's world, replays the drops on it and shows it: the one
@@ -54,8 +59,14 @@ private:
     // False, after telling the user, when there is no world yet.
     bool hasWorld(const QString& title);
     void nameWorldFile(const QString& path);
-    // Runs the filtered map's drops under the wait cursor, then shows them.
-    void runDrops(const std::function<void(Map&)>& run);
+    // The status bar: the world's summary, and whether filter changes wait
+    // for Update.
+    void showWorldState();
+    void showFilterState();
+    void showDropState(const QString& command, long steps);
+    // Runs the filtered map's drops under the wait cursor, then shows them;
+    // returns the steps the run made.
+    long runDrops(const std::function<long(Map&)>& run);
     // Rebuilds the filter rows from the view's filter list; no row stays selected.
     void refreshFilterList();
 

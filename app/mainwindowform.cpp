@@ -1,5 +1,6 @@
 #include "app/mainwindowform.h"
 
+#include "filters/filterpresets.h"
 #include "view/glwidget.h"
 
 #include <QAction>
@@ -276,6 +277,27 @@ void MainWindowForm::createAdditions(QMainWindow* window)
     menuFile->insertActions(beforeExit, {actionOpenWorld, actionSaveWorld, actionExport});
     menuView->addAction(actionFitWorld);
     mainToolBar->addAction(actionFitWorld);
+
+    worldSummaryLabel = createNamed<QLabel>(statusBar, "worldSummaryLabel");
+    statusBar->addPermanentWidget(worldSummaryLabel);
+    actionColourByHeight = createNamed<QAction>(window, "actionColourByHeight");
+    actionColourByHeight->setCheckable(true);
+    menuView->addAction(actionColourByHeight);
+
+    presetsButton = createNamed<QPushButton>(tabFilters, "presetsButton");
+    presetsMenu = createNamed<QMenu>(presetsButton, "presetsMenu");
+    for (std::size_t i = 0; i < filterPresets().size(); ++i) {
+        presetsMenu->addAction(translated(filterPresets()[i].name))->setData(int(i));
+    }
+    presetsButton->setMenu(presetsMenu);
+    verticalLayout->addWidget(presetsButton);
+
+    menuHelp = createNamed<QMenu>(menuBar, "menuHelp");
+    menuBar->addAction(menuHelp->menuAction());
+    actionAbout = createNamed<QAction>(window, "actionAbout");
+    actionKeyboardAndMouse = createNamed<QAction>(window, "actionKeyboardAndMouse");
+    menuHelp->addAction(actionKeyboardAndMouse);
+    menuHelp->addAction(actionAbout);
     retranslateAdditions();
 }
 
@@ -289,6 +311,11 @@ void MainWindowForm::retranslateAdditions()
     actionExport->setShortcut(shortcut("Ctrl+E"));
     actionFitWorld->setText(translated("Fit world"));
     actionFitWorld->setShortcut(shortcut("F"));
+    actionColourByHeight->setText(translated("Colour by height"));
+    presetsButton->setText(translated("Presets"));
+    menuHelp->setTitle(translated("Help"));
+    actionAbout->setText(translated("About Terravik"));
+    actionKeyboardAndMouse->setText(translated("Keyboard and mouse"));
 }
 
 // None of these senders is checkable, so the bool they carry is always false:

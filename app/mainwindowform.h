@@ -63,6 +63,15 @@ struct MainWindowForm
     QAction* actionSaveWorld = nullptr;
     QAction* actionExport = nullptr;
     QAction* actionFitWorld = nullptr;
+    // The window explaining itself: the world on the status bar, colour by
+    // height, filter presets and help.
+    QLabel* worldSummaryLabel = nullptr;
+    QAction* actionColourByHeight = nullptr;
+    QPushButton* presetsButton = nullptr;
+    QMenu* presetsMenu = nullptr;
+    QMenu* menuHelp = nullptr;
+    QAction* actionAbout = nullptr;
+    QAction* actionKeyboardAndMouse = nullptr;
 
     // Builds and wires the whole window, then binds the window's on_<name>_<signal>
     // slots by name, after the form's own connections so that those run first.

@@ -11,7 +11,7 @@ TERRAVIK_PACKAGES=(
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   xdotool imagemagick desktop-file-utils dpkg-dev libxml2-utils groff-base
-  appstream shared-mime-info
+  appstream shared-mime-info time
 )
 
 terravik_install_packages() {

@@ -100,6 +100,7 @@ void GLWidget::rebuildMesh()
     sceneBounds_ = SceneBounds::of(map);
     TerrainMesh::buildGrid(map, gridVertices_);
     TerrainMesh::buildTriangles(gridVertices_, meshWidth_, meshLength_, triangleVertices_);
+    colourTriangles();
     fillGridBuffer();
     TerrainMesh::buildDropLines(map, meshWidth_, meshLength_, dropLines_, pathVertices_);
     fillPathBuffer();
@@ -176,6 +177,11 @@ void GLWidget::removeFilter(int position)
     filters_.erase(filters_.begin() + position);
 }
 
+bool GLWidget::hasUnappliedFilters() const
+{
+    return filteredMap_ != nullptr && filterRecords(filters_) != appliedFilters_;
+}
+
 void GLWidget::setFilterList(FilterList filters)
 {
     filters_ = std::move(filters);
@@ -200,6 +206,23 @@ void GLWidget::fitWorld()
 {
     setCamera(CameraView::fitted(camera(), sceneBounds_, aspectRatio()));
     updateGL();
+}
+
+void GLWidget::setColourByHeight(bool on)
+{
+    colourByHeight_ = on;
+    colourTriangles();
+    updateGL();
+}
+
+void GLWidget::colourTriangles()
+{
+    if (!colourByHeight_) {
+        triangleColours_.clear();
+        return;
+    }
+    HeightColours::build(triangleVertices_, sceneBounds_.lowest.y(), sceneBounds_.highest.y(),
+                         triangleColours_);
 }
 
 void GLWidget::setXRotation(const double& angle)
@@ -321,17 +344,29 @@ void GLWidget::paintGL()
 void GLWidget::drawTerrain()
 {
     qglColor(Qt::white);
+    const bool coloured = colourByHeight_ && triangleColours_.size() == triangleVertices_.size();
+    if (coloured) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, triangleColours_.constData());
+    }
     glVertexPointer(3, GL_FLOAT, 0, triangleVertices_.constData());
     glDrawArrays(GL_TRIANGLES, 0, triangleVertices_.size());
+    if (coloured) {
+        glDisableClientState(GL_COLOR_ARRAY);
+    }
 }
 
 void GLWidget::drawDropPaths()
 {
+    // Among coloured lines, one-pixel blue paths would get lost.
+    constexpr float ColouredPathWidth = 3.0f;
     qglColor(Qt::blue);
+    glLineWidth(colourByHeight_ ? ColouredPathWidth : 1.0f);
     for (const QVector<QVector3D>& lines : dropLines_) {
         glVertexPointer(3, GL_FLOAT, 0, lines.constData());
         glDrawArrays(GL_LINES, 0, lines.size());
     }
+    glLineWidth(1.0f);
 }
 
 void GLWidget::drawAxes()

@@ -2,6 +2,7 @@
 
 #include "filters/filterpipeline.h"
 #include "view/camerafit.h"
+#include "view/heightcolours.h"
 #include "world/worldrecipe.h"
 
 #include <QGLBuffer>
@@ -70,6 +71,9 @@ public:
     void setWorldOrigin(const WorldOrigin& origin) { origin_ = origin; }
     const WorldOrigin& worldOrigin() const { return origin_; }
     const std::vector<FilterRecord>& appliedFilters() const { return appliedFilters_; }
+    // Whether the filter list differs from the one the shown world went
+    // through, so that Update would change it.
+    bool hasUnappliedFilters() const;
     // Replaces the whole filter list; shown from the next applyFilters.
     void setFilterList(FilterList filters);
 
@@ -78,6 +82,11 @@ public:
     // Moves the centre and the eye so that the whole filtered world shows,
     // keeping the angles, and redraws.
     void fitWorld();
+
+    // Lines coloured by height instead of all white; drop paths then drawn
+    // wider so that they stand out. Off at start.
+    void setColourByHeight(bool on);
+    bool colourByHeight() const { return colourByHeight_; }
 
     const QVector<QVector3D>& meshTriangles() const { return triangleVertices_; }
     const QVector<QVector3D>& meshGrid() const { return gridVertices_; }
@@ -100,6 +109,7 @@ private:
     void drawTerrain();
     void drawDropPaths();
     void drawAxes();
+    void colourTriangles();
 
     QVector<QVector3D> triangleVertices_;
     QVector<QVector3D> gridVertices_;
@@ -124,4 +134,7 @@ private:
     WorldOrigin origin_;
     std::vector<FilterRecord> appliedFilters_;
     SceneBounds sceneBounds_;
+    // One colour per entry of triangleVertices_ while colouring by height.
+    QVector<HeightColours::Rgba> triangleColours_;
+    bool colourByHeight_ = false;
 };
