@@ -396,6 +396,8 @@ void MainWindow::on_actionAbout_triggered()
 
 void MainWindow::showWorldState()
 {
+    // Whatever the last message said, the drops it counted have gone.
+    form_->statusBar->clearMessage();
     const GLWidget* view = form_->widget;
     form_->worldSummaryLabel->setText(
         StatusTexts::worldSummary(view->worldOrigin(), *view->filteredMap()));
