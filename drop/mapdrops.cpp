@@ -75,7 +75,10 @@ public:
 
     // The plane's steepest way down: the horizontal part of its normal n, as
     // (n.x * n.z, n.z * n.y, n.x * n.x + n.y * n.y), which points downhill
-    // whichever way n faces, normalised.
+    // whichever way n faces, normalised. Debian's arm64 Qt fuses the
+    // multiply-adds of crossProduct and normalize; that changes no bit here,
+    // since every product is exact (edge x and y are 0 or +-1, float squares
+    // are exact in double).
     QVector3D downhillDirection() const
     {
         const QVector3D origin = toVector(*p0_);

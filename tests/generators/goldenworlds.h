@@ -62,15 +62,23 @@ inline std::uint32_t bitsOf(float value)
     return bits;
 }
 
+constexpr std::uint32_t emptyHash = 0x811c9dc5u;
+
+inline std::uint32_t hashed(std::uint32_t hash, float value)
+{
+    const std::uint32_t bits = bitsOf(value);
+    for (int shift = 0; shift < 32; shift += 8) {
+        hash ^= (bits >> shift) & 0xffu;
+        hash *= 0x01000193u;
+    }
+    return hash;
+}
+
 inline std::uint32_t checksum(const Map& map)
 {
-    std::uint32_t hash = 0x811c9dc5u;
+    std::uint32_t hash = emptyHash;
     for (const MapPoint& point : map.points()) {
-        const std::uint32_t bits = bitsOf(point.z());
-        for (int shift = 0; shift < 32; shift += 8) {
-            hash ^= (bits >> shift) & 0xffu;
-            hash *= 0x01000193u;
-        }
+        hash = hashed(hash, point.z());
     }
     return hash;
 }
