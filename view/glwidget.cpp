@@ -7,14 +7,14 @@
 #include <GL/glu.h>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <cstdlib>
 #include <utility>
 
 namespace {
 
 // Camera steps: half a degree of turn and 1/32 scene unit of pan per pixel.
-const int rotationPerPixel = 8;
-const float panPerPixel = 0.03125f;
-const float startingDistance = -10.0f;
+constexpr int kRotationPerPixel = 8;
+constexpr float kPanPerPixel = 0.03125f;
 
 void drawAxis(QGLWidget& view, const QColor& tipColour, float x, float y, float z)
 {
@@ -116,7 +116,8 @@ void GLWidget::fillGridBuffer()
 
 // The path buffer takes every drop's path in scene coordinates, one drop after
 // the other, rather than only the last drop's path kept in pathVertices_.
-// Painting reads neither buffer; they hold the mesh for GPU-side drawing.
+// Both buffers are filled at every rebuild but never drawn from: painting reads
+// the arrays in memory.
 void GLWidget::fillPathBuffer()
 {
     QVector<QVector3D> allPaths;
@@ -214,13 +215,13 @@ void GLWidget::mouseMoveEvent(QMouseEvent* event)
     const int dx = event->x() - lastPos_.x();
     const int dy = event->y() - lastPos_.y();
     if (event->buttons() & Qt::RightButton) {
-        xRot_ += rotationPerPixel * dy;
-        yRot_ += rotationPerPixel * dx;
+        xRot_ += kRotationPerPixel * dy;
+        yRot_ += kRotationPerPixel * dx;
     }
     if (event->buttons() & Qt::LeftButton) {
         setCursor(Qt::ClosedHandCursor);
-        centerX_ -= float(dx) * panPerPixel;
-        centerY_ += float(dy) * panPerPixel;
+        centerX_ -= float(dx) * kPanPerPixel;
+        centerY_ += float(dy) * kPanPerPixel;
     }
     lastPos_ = event->pos();
     updateGL();
@@ -228,14 +229,17 @@ void GLWidget::mouseMoveEvent(QMouseEvent* event)
 
 void GLWidget::wheelEvent(QWheelEvent* event)
 {
-    const int delta = event->angleDelta().y();
+    // The larger of the two deltas, as the wheel's single delta of old was, so
+    // that horizontal scrolling and tilt wheels zoom too.
+    const QPoint angle = event->angleDelta();
+    const int delta = std::abs(angle.x()) > std::abs(angle.y()) ? angle.x() : angle.y();
     distance_ = float((delta / 1200.0 + 1.0) * distance_);
     updateGL();
 }
 
 void GLWidget::resetCamera()
 {
-    distance_ = startingDistance;
+    distance_ = kStartingDistance;
     xRot_ = 0.0;
     yRot_ = 0.0;
     zRot_ = 0.0;
