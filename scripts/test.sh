@@ -33,4 +33,7 @@ for dir in build build-asan build-fuzz; do
   (cd "$root/$dir" && "${with_display[@]}" ctest --output-on-failure -j "$(nproc)") || status=1
   echo "=== Tests in $dir took ${SECONDS} s ==="
 done
+
+echo "=== Lines of C++ ==="
+"$here/count-lines.sh"
 exit "$status"
