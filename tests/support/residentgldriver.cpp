@@ -1,4 +1,8 @@
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <dlfcn.h>
+#include <string>
 
 // Mesa's DRI driver keeps a few small blocks from its first line drawing in its
 // own globals and is unloaded when Qt closes the X display. LeakSanitizer then
@@ -8,12 +12,29 @@
 // later finds the same object. Linked into every widget test.
 namespace {
 
+// Under Xvfb Mesa renders with its software rasteriser, which Debian installs
+// in the dri folder beside libGL, whatever the architecture.
+std::string softwareDriverPath()
+{
+    void* gl = dlopen("libGL.so.1", RTLD_LAZY);
+    char folder[PATH_MAX] = {};
+    if (gl == nullptr || dlinfo(gl, RTLD_DI_ORIGIN, folder) != 0) {
+        return {};
+    }
+    return std::string(folder) + "/dri/swrast_dri.so";
+}
+
 struct ResidentGlDriver
 {
     ResidentGlDriver()
     {
-        // Under Xvfb Mesa renders with its software rasteriser.
-        dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_NOW | RTLD_NODELETE);
+        const std::string path = softwareDriverPath();
+        if (path.empty() || dlopen(path.c_str(), RTLD_NOW | RTLD_NODELETE) == nullptr) {
+            const char* reason = dlerror();
+            std::fprintf(stderr, "cannot keep the software GL driver '%s' loaded: %s\n",
+                         path.c_str(), reason != nullptr ? reason : "libGL not found");
+            std::exit(EXIT_FAILURE);
+        }
     }
 };
 

@@ -1,0 +1,165 @@
+#include "drop/waterdrop.h"
+#include "maps.h"
+
+#include <QtTest>
+#include <cmath>
+
+namespace {
+
+constexpr float kStep = 0.01f;
+
+// A 2 x 2 map with the heights of (0, 0), (0, 1), (1, 0) and (1, 1).
+std::unique_ptr<Map> cell(const QVector<float>& heights)
+{
+    return makeMap(2, 2, [&](int x, int y) { return heights[2 * x + y]; });
+}
+
+const WaterDrop& onlyDrop(const Map& map)
+{
+    return *map.drops().front();
+}
+
+// The terrain height at (x, y) as a fresh drop started there reads it.
+float heightReadAt(const Map& map, float x, float y)
+{
+    auto probe = map.copy();
+    probe->startDrop(x, y);
+    return onlyDrop(*probe).currentPoint()->z();
+}
+
+} // namespace
+
+// fuzz_drops runs drops over arbitrary maps and keeps every path on the map.
+class TestDrops : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The planar cell z = x + 2y and a cell whose corner (1, 1) is lifted to
+    // 10. Lower-left triangles, ties on the diagonal included, take P0 at the
+    // origin, upper-right ones at (1, 1). A step goes along the horizontal
+    // part of (n.x n.z, n.z n.y, n.x^2 + n.y^2) for the triangle's normal n:
+    // (-1, -2, 1) on the lower-left triangles, (8, 9, -1) on the lifted one.
+    void startAndFirstStep_data()
+    {
+        QTest::addColumn<QVector<float>>("heights");
+        QTest::addColumn<QPointF>("start");
+        QTest::addColumn<float>("height");
+        QTest::addColumn<QVector3D>("direction");
+        const QVector<float> plane{0, 2, 1, 3};
+        const QVector<float> lifted{0, 2, 1, 10};
+        const QVector3D lowerLeft(-1, -2, 5);
+        QTest::newRow("lower left") << plane << QPointF(0.25, 0.5) << 1.25f << lowerLeft;
+        QTest::newRow("upper right") << plane << QPointF(0.75, 0.75) << 2.25f << lowerLeft;
+        QTest::newRow("last column") << plane << QPointF(1.0, 0.25) << 1.5f << lowerLeft;
+        QTest::newRow("lifted, upper right")
+            << lifted << QPointF(0.875, 0.625) << 5.625f << QVector3D(-8, -9, 145);
+        QTest::newRow("lifted, on the diagonal")
+            << lifted << QPointF(0.25, 0.75) << 1.75f << lowerLeft;
+    }
+
+    void startAndFirstStep()
+    {
+        QFETCH(QVector<float>, heights);
+        QFETCH(QPointF, start);
+        QFETCH(float, height);
+        QFETCH(QVector3D, direction);
+        const auto map = cell(heights);
+        map->startDrop(float(start.x()), float(start.y()));
+        QCOMPARE(bitsOf(onlyDrop(*map).currentPoint()->z()), bitsOf(height));
+        QVERIFY(map->stepDrops(kStep));
+        const QVector3D step = direction.normalized() * kStep;
+        const std::vector<MapPoint>& path = onlyDrop(*map).path();
+        QCOMPARE(path.size(), std::size_t(2));
+        QCOMPARE(bitsOf(path[0].z()), bitsOf(height));
+        QVERIFY(std::abs(path[1].x() - float(start.x()) - step.x()) < 2e-7f);
+        QVERIFY(std::abs(path[1].y() - float(start.y()) - step.y()) < 2e-7f);
+        QVERIFY(std::abs(path[1].z() - height - step.z()) < 1e-6f);
+    }
+
+    // On z = x a drop heads for x = 0 by 0.01 / sqrt(2) per step. Every point
+    // it has left lies on the terrain; the newest rises from the one before
+    // by one step's share of height, whatever the steps before it.
+    void newestPointStaysNearTheTerrain()
+    {
+        const auto map = makeMap(8, 8, [](int x, int) { return float(x); });
+        map->startDrop(5.0f, 3.0f);
+        for (int i = 0; i < 60; ++i) {
+            map->stepDrops(kStep);
+        }
+        const std::vector<MapPoint>& path = onlyDrop(*map).path();
+        QCOMPARE(path.size(), std::size_t(61));
+        const MapPoint& before = path[59];
+        QCOMPARE(before.z(), before.x());
+        QVERIFY(std::abs(path[60].z() - before.z() - kStep / std::sqrt(2.0f)) < 1e-6f);
+    }
+
+    // Zero direction: the drop repeats its position until 51 points, when the
+    // rest rule stops it during the 51st call; the 52nd finds none running.
+    void restsOnFlatMap()
+    {
+        const auto map = makeMap(5, 5, [](int, int) { return 0.0f; });
+        map->startDrop(2.5f, 1.5f);
+        for (int call = 1; call <= 51; ++call) {
+            QVERIFY(map->stepDrops(kStep));
+            QCOMPARE(onlyDrop(*map).isStopped(), call == 51);
+        }
+        QCOMPARE(onlyDrop(*map).path().size(), std::size_t(51));
+        QVERIFY(!map->stepDrops(kStep));
+    }
+
+    // The path runs (1, 1), (2, 2), then (0, 0) until it holds `points`; the
+    // candidate is compared with the point 50 places before its own, once the
+    // path has more than 50 points. Off the 3 x 4 map a candidate stops the drop.
+    void rules_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QPointF>("candidate");
+        QTest::addColumn<bool>("stops");
+        QTest::newRow("back to index 1") << 51 << QPointF(2, 2) << true;
+        QTest::newRow("back to index 0") << 51 << QPointF(1, 1) << false;
+        QTest::newRow("50 points only") << 50 << QPointF(1, 1) << false;
+        QTest::newRow("y just 0.01 away") << 52 << QPointF(0, 0.01) << true;
+        QTest::newRow("y beyond 0.01") << 52 << QPointF(0, 0.0101) << false;
+        QTest::newRow("x below 0") << 3 << QPointF(-0.001, 1) << true;
+        QTest::newRow("on x 0 and the last row") << 3 << QPointF(0, 3) << false;
+        QTest::newRow("y past the last row") << 3 << QPointF(0.5, 3.001) << true;
+        QTest::newRow("on the last column and y 0") << 3 << QPointF(2, 0) << false;
+        QTest::newRow("x past the last column") << 3 << QPointF(2.001, 0.5) << true;
+    }
+
+    void rules()
+    {
+        QFETCH(int, points);
+        QFETCH(QPointF, candidate);
+        QFETCH(bool, stops);
+        WaterDrop drop(1.0f, 1.0f, 0.0f);
+        drop.advance(QVector3D(1, 1, 0), 1.0f, 3, 4);
+        while (int(drop.path().size()) < points) {
+            const MapPoint* last = drop.currentPoint();
+            drop.advance(QVector3D(-last->x(), -last->y(), 0), 1.0f, 3, 4);
+        }
+        QVERIFY(!drop.isStopped());
+        drop.advance(QVector3D(float(candidate.x()), float(candidate.y()), 0), 1.0f, 3, 4);
+        QCOMPARE(drop.isStopped(), stops);
+        QCOMPARE(drop.path().size(), std::size_t(stops ? points : points + 1));
+    }
+
+    // Once stopped, every path point carries the terrain height at its (x, y).
+    void stoppedPathsCarryTerrainHeights()
+    {
+        const auto map = makeMap(12, 9, [](int x, int y) {
+            return 3.0f * std::sin(1.3f * float(x)) * std::cos(0.7f * float(y)) + 0.2f * float(x);
+        });
+        map->startDrop(6.4f, 4.2f);
+        while (map->stepDrops(kStep)) {
+        }
+        QVERIFY(onlyDrop(*map).path().size() > 2);
+        for (const MapPoint& point : onlyDrop(*map).path()) {
+            QCOMPARE(point.z(), heightReadAt(*map, point.x(), point.y()));
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDrops)
+#include "test_drops.moc"
