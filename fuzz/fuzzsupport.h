@@ -1,10 +1,13 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+// What the fuzz targets share: reading the input, stopping on a broken
+// invariant, and the grid every map keeps.
+
+#include "maps.h"
+
+#include <QByteArray>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 // Reads a fuzzer's input front to back, so that hand-made corpus files stay
 // readable: one byte per small choice, four bytes per float. Past the end every
@@ -15,11 +18,9 @@ public:
     FuzzInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     std::uint8_t byte() { return offset_ < size_ ? data_[offset_++] : 0; }
-
     // A value 0 to count - 1.
     unsigned choice(unsigned count) { return byte() % count; }
-
-    // The next four bytes as the bits of a float: any value, inf and NaN too.
+    // The next four bytes, low first, as the bits of a float: inf and NaN too.
     float floatBits()
     {
         std::uint32_t bits = 0;
@@ -30,23 +31,16 @@ public:
         std::memcpy(&value, &bits, sizeof value);
         return value;
     }
-
-    const std::uint8_t* rest() const { return data_ + offset_; }
-    std::size_t restSize() const { return size_ - offset_; }
+    QByteArray rest() const
+    {
+        return QByteArray(reinterpret_cast<const char*>(data_ + offset_), int(size_ - offset_));
+    }
 
 private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t offset_ = 0;
 };
-
-// The bits of a float, for comparisons that must see -0.0 and NaN payloads.
-inline std::uint32_t floatBits(float value)
-{
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
 
 // A broken invariant ends the run with a message; libFuzzer keeps the input.
 #define FUZZ_CHECK(condition, message)                                                             \
@@ -57,3 +51,20 @@ inline std::uint32_t floatBits(float value)
             std::abort();                                                                          \
         }                                                                                          \
     } while (false)
+
+// The grid every map keeps: its size, one point per integer position in
+// x-major order, each found by pointAt, and nothing found just outside.
+inline void checkGrid(const Map& map, std::uint32_t width, std::uint32_t length)
+{
+    FUZZ_CHECK(map.width() == width && map.length() == length, "the size is kept");
+    FUZZ_CHECK(map.points().size() == std::size_t(width) * length, "width * length points");
+    for (std::uint32_t x = 0; x < width; ++x) {
+        for (std::uint32_t y = 0; y < length; ++y) {
+            const MapPoint* point = map.pointAt(x, y);
+            FUZZ_CHECK(point == &map.points()[std::size_t(x) * length + y], "stored x-major");
+            FUZZ_CHECK(point->x() == float(x) && point->y() == float(y), "at its position");
+        }
+    }
+    FUZZ_CHECK(map.pointAt(width, 0) == nullptr && map.pointAt(0, length) == nullptr,
+               "no point past the last column or row");
+}

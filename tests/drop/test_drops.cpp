@@ -8,23 +8,9 @@ namespace {
 
 constexpr float kStep = 0.01f;
 
-// A 2 x 2 map with the heights of (0, 0), (0, 1), (1, 0) and (1, 1).
-std::unique_ptr<Map> cell(const QVector<float>& heights)
+const std::vector<MapPoint>& pathOf(const Map& map)
 {
-    return makeMap(2, 2, [&](int x, int y) { return heights[2 * x + y]; });
-}
-
-const WaterDrop& onlyDrop(const Map& map)
-{
-    return *map.drops().front();
-}
-
-// The terrain height at (x, y) as a fresh drop started there reads it.
-float heightReadAt(const Map& map, float x, float y)
-{
-    auto probe = map.copy();
-    probe->startDrop(x, y);
-    return onlyDrop(*probe).currentPoint()->z();
+    return map.drops().back()->path();
 }
 
 } // namespace
@@ -35,11 +21,12 @@ class TestDrops : public QObject
     Q_OBJECT
 
 private slots:
-    // The planar cell z = x + 2y and a cell whose corner (1, 1) is lifted to
-    // 10. Lower-left triangles, ties on the diagonal included, take P0 at the
-    // origin, upper-right ones at (1, 1). A step goes along the horizontal
-    // part of (n.x n.z, n.z n.y, n.x^2 + n.y^2) for the triangle's normal n:
-    // (-1, -2, 1) on the lower-left triangles, (8, 9, -1) on the lifted one.
+    // A 2 x 2 cell, heights of (0, 0), (0, 1), (1, 0), (1, 1): the plane
+    // z = x + 2y, or the lifted cell whose corner (1, 1) is at 10. Lower-left
+    // triangles, ties on the diagonal included, take P0 at the origin,
+    // upper-right ones at (1, 1). A step goes along the horizontal part of
+    // (n.x n.z, n.z n.y, n.x^2 + n.y^2) for the triangle's normal n:
+    // (-1, -2, 1) on the plane, (8, 9, -1) on the lifted upper right.
     void startAndFirstStep_data()
     {
         QTest::addColumn<QVector<float>>("heights");
@@ -48,38 +35,38 @@ private slots:
         QTest::addColumn<QVector3D>("direction");
         const QVector<float> plane{0, 2, 1, 3};
         const QVector<float> lifted{0, 2, 1, 10};
-        const QVector3D lowerLeft(-1, -2, 5);
-        QTest::newRow("lower left") << plane << QPointF(0.25, 0.5) << 1.25f << lowerLeft;
-        QTest::newRow("upper right") << plane << QPointF(0.75, 0.75) << 2.25f << lowerLeft;
-        QTest::newRow("last column") << plane << QPointF(1.0, 0.25) << 1.5f << lowerLeft;
+        const QVector3D down(-1, -2, 5);
+        QTest::newRow("lower left") << plane << QPointF(0.25, 0.5) << 1.25f << down;
+        QTest::newRow("upper right") << plane << QPointF(0.75, 0.75) << 2.25f << down;
+        QTest::newRow("last column") << plane << QPointF(1.0, 0.25) << 1.5f << down;
         QTest::newRow("lifted, upper right")
             << lifted << QPointF(0.875, 0.625) << 5.625f << QVector3D(-8, -9, 145);
-        QTest::newRow("lifted, on the diagonal")
-            << lifted << QPointF(0.25, 0.75) << 1.75f << lowerLeft;
+        QTest::newRow("lifted, on the diagonal") << lifted << QPointF(0.25, 0.75) << 1.75f << down;
     }
 
+    // The start and the point left carry the terrain height, bit for bit; the
+    // new point rises from it by the step's share of height.
     void startAndFirstStep()
     {
         QFETCH(QVector<float>, heights);
         QFETCH(QPointF, start);
         QFETCH(float, height);
         QFETCH(QVector3D, direction);
-        const auto map = cell(heights);
+        const auto map = makeMap(2, 2, [&](int x, int y) { return heights[2 * x + y]; });
         map->startDrop(float(start.x()), float(start.y()));
-        QCOMPARE(bitsOf(onlyDrop(*map).currentPoint()->z()), bitsOf(height));
+        QCOMPARE(bitsOf(pathOf(*map)[0].z()), bitsOf(height));
         QVERIFY(map->stepDrops(kStep));
-        const QVector3D step = direction.normalized() * kStep;
-        const std::vector<MapPoint>& path = onlyDrop(*map).path();
-        QCOMPARE(path.size(), std::size_t(2));
-        QCOMPARE(bitsOf(path[0].z()), bitsOf(height));
-        QVERIFY(std::abs(path[1].x() - float(start.x()) - step.x()) < 2e-7f);
-        QVERIFY(std::abs(path[1].y() - float(start.y()) - step.y()) < 2e-7f);
-        QVERIFY(std::abs(path[1].z() - height - step.z()) < 1e-6f);
+        QCOMPARE(bitsOf(pathOf(*map)[0].z()), bitsOf(height));
+        const QVector3D moved =
+            QVector3D(float(start.x()), float(start.y()), height) + direction.normalized() * kStep;
+        QCOMPARE(pathOf(*map).size(), std::size_t(2));
+        QVERIFY((QVector3D(pathOf(*map)[1].x(), pathOf(*map)[1].y(), pathOf(*map)[1].z()) - moved)
+                    .length() < 1e-6f);
     }
 
-    // On z = x a drop heads for x = 0 by 0.01 / sqrt(2) per step. Every point
-    // it has left lies on the terrain; the newest rises from the one before
-    // by one step's share of height, whatever the steps before it.
+    // On z = x a drop heads for x = 0 by 0.01 / sqrt(2) per step. After 60
+    // steps every point it has left lies on the terrain, and the newest lies
+    // one step's share of height above the point before it.
     void newestPointStaysNearTheTerrain()
     {
         const auto map = makeMap(8, 8, [](int x, int) { return float(x); });
@@ -87,11 +74,10 @@ private slots:
         for (int i = 0; i < 60; ++i) {
             map->stepDrops(kStep);
         }
-        const std::vector<MapPoint>& path = onlyDrop(*map).path();
+        const std::vector<MapPoint>& path = pathOf(*map);
         QCOMPARE(path.size(), std::size_t(61));
-        const MapPoint& before = path[59];
-        QCOMPARE(before.z(), before.x());
-        QVERIFY(std::abs(path[60].z() - before.z() - kStep / std::sqrt(2.0f)) < 1e-6f);
+        QCOMPARE(path[59].z(), path[59].x());
+        QVERIFY(std::abs(path[60].z() - path[59].z() - kStep / std::sqrt(2.0f)) < 1e-6f);
     }
 
     // Zero direction: the drop repeats its position until 51 points, when the
@@ -102,16 +88,17 @@ private slots:
         map->startDrop(2.5f, 1.5f);
         for (int call = 1; call <= 51; ++call) {
             QVERIFY(map->stepDrops(kStep));
-            QCOMPARE(onlyDrop(*map).isStopped(), call == 51);
+            QCOMPARE(map->drops().front()->isStopped(), call == 51);
         }
-        QCOMPARE(onlyDrop(*map).path().size(), std::size_t(51));
+        QCOMPARE(pathOf(*map).size(), std::size_t(51));
         QVERIFY(!map->stepDrops(kStep));
     }
 
     // The path runs (1, 1), (2, 2), then (0, 0) until it holds `points`; the
     // candidate is compared with the point 50 places before its own, once the
-    // path has more than 50 points. Off the 3 x 4 map a candidate stops the drop.
-    void rules_data()
+    // path has more than 50 points. Off the 3 x 4 map a candidate stops the
+    // drop and is not added.
+    void stopRules_data()
     {
         QTest::addColumn<int>("points");
         QTest::addColumn<QPointF>("candidate");
@@ -128,7 +115,7 @@ private slots:
         QTest::newRow("x past the last column") << 3 << QPointF(2.001, 0.5) << true;
     }
 
-    void rules()
+    void stopRules()
     {
         QFETCH(int, points);
         QFETCH(QPointF, candidate);
@@ -136,16 +123,16 @@ private slots:
         WaterDrop drop(1.0f, 1.0f, 0.0f);
         drop.advance(QVector3D(1, 1, 0), 1.0f, 3, 4);
         while (int(drop.path().size()) < points) {
-            const MapPoint* last = drop.currentPoint();
-            drop.advance(QVector3D(-last->x(), -last->y(), 0), 1.0f, 3, 4);
+            drop.advance(-QVector3D(drop.currentPoint()->x(), drop.currentPoint()->y(), 0), 1.0f, 3,
+                         4);
         }
-        QVERIFY(!drop.isStopped());
         drop.advance(QVector3D(float(candidate.x()), float(candidate.y()), 0), 1.0f, 3, 4);
         QCOMPARE(drop.isStopped(), stops);
         QCOMPARE(drop.path().size(), std::size_t(stops ? points : points + 1));
     }
 
-    // Once stopped, every path point carries the terrain height at its (x, y).
+    // Once stopped, every path point carries the terrain height at its (x, y),
+    // as a drop started there reads it.
     void stoppedPathsCarryTerrainHeights()
     {
         const auto map = makeMap(12, 9, [](int x, int y) {
@@ -154,9 +141,11 @@ private slots:
         map->startDrop(6.4f, 4.2f);
         while (map->stepDrops(kStep)) {
         }
-        QVERIFY(onlyDrop(*map).path().size() > 2);
-        for (const MapPoint& point : onlyDrop(*map).path()) {
-            QCOMPARE(point.z(), heightReadAt(*map, point.x(), point.y()));
+        const std::vector<MapPoint> path = pathOf(*map);
+        QVERIFY(path.size() > 2);
+        for (const MapPoint& point : path) {
+            map->startDrop(point.x(), point.y());
+            QCOMPARE(pathOf(*map)[0].z(), point.z());
         }
     }
 };

@@ -11,31 +11,21 @@ Q_DECLARE_METATYPE(Coefficients)
 
 namespace {
 
-Coefficients only(int k, int value)
+// The coefficients k1, k2, ... set to the values v1, v2, ...: {k1, v1, k2, v2, ...}.
+Coefficients matrix(std::initializer_list<int> pairs)
 {
     Coefficients coefficients{};
-    coefficients[std::size_t(k)] = value;
+    for (auto k = pairs.begin(); k != pairs.end(); k += 2) {
+        coefficients[std::size_t(*k)] = k[1];
+    }
     return coefficients;
 }
 
-Coefficients filled(int value)
-{
-    Coefficients coefficients;
-    coefficients.fill(value);
-    return coefficients;
-}
-
-std::unique_ptr<Filter> matrix(const Coefficients& coefficients)
+std::unique_ptr<Filter> filter(const Coefficients& coefficients)
 {
     auto filter = std::make_unique<FilterMatrix>();
     filter->setMatrix(coefficients);
     return filter;
-}
-
-// Integer heights keep every weighted sum exact.
-float parabola(int x, int y)
-{
-    return float(x * x + 2 * y);
 }
 
 } // namespace
@@ -52,42 +42,42 @@ private slots:
     // 3 + 5 + 6 + 8 = 55; at (4, 4) 5 (4 + 9 + 3 * 16) + 10 (2 + 3 + 3 * 4) = 475.
     void weightedSums_data()
     {
-        Coefficients zeroSum = filled(-1);
+        Coefficients ones;
+        ones.fill(1);
+        Coefficients minusOnes;
+        minusOnes.fill(-1);
+        Coefficients zeroSum = minusOnes;
         zeroSum[12] = 24;
         QTest::addColumn<Coefficients>("coefficients");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
+        QTest::addColumn<QPoint>("at");
         QTest::addColumn<float>("expected");
-        QTest::newRow("all zeros") << Coefficients{} << 2 << 3 << 0.0f;
-        QTest::newRow("centre 1") << only(12, 1) << 3 << 1 << 11.0f;
-        QTest::newRow("centre 3") << only(12, 3) << 4 << 4 << 24.0f;
-        QTest::newRow("all ones, first corner") << filled(1) << 0 << 0 << 55.0f / 25.0f;
-        QTest::newRow("all ones, last corner") << filled(1) << 4 << 4 << 475.0f / 25.0f;
-        QTest::newRow("zero sum undivided") << zeroSum << 2 << 2 << (25.0f * 8.0f - 250.0f);
-        QTest::newRow("negative sum divides") << filled(-1) << 0 << 0 << 55.0f / 25.0f;
-        QTest::newRow("k 13 reads x + 1") << only(13, 1) << 1 << 2 << 8.0f;
-        QTest::newRow("k 13 on the last column") << only(13, 1) << 4 << 2 << 20.0f;
-        QTest::newRow("k 17 reads y + 1") << only(17, 1) << 1 << 2 << 7.0f;
+        QTest::newRow("all zeros") << Coefficients{} << QPoint(2, 3) << 0.0f;
+        QTest::newRow("centre 3") << matrix({12, 3}) << QPoint(4, 1) << 18.0f;
+        QTest::newRow("all ones, first corner") << ones << QPoint(0, 0) << 55.0f / 25.0f;
+        QTest::newRow("all ones, last corner") << ones << QPoint(4, 4) << 475.0f / 25.0f;
+        QTest::newRow("zero sum undivided") << zeroSum << QPoint(2, 2) << 25.0f * 8.0f - 250.0f;
+        QTest::newRow("negative sum divides") << minusOnes << QPoint(0, 0) << 55.0f / 25.0f;
+        QTest::newRow("k 13 reads x + 1") << matrix({13, 1}) << QPoint(1, 2) << 8.0f;
+        QTest::newRow("k 13 on the last column") << matrix({13, 1}) << QPoint(4, 2) << 20.0f;
+        QTest::newRow("k 17 reads y + 1") << matrix({17, 1}) << QPoint(1, 2) << 7.0f;
     }
 
     void weightedSums()
     {
         QFETCH(Coefficients, coefficients);
-        QFETCH(int, x);
-        QFETCH(int, y);
+        QFETCH(QPoint, at);
         QFETCH(float, expected);
-        const auto output = matrix(coefficients)->apply(*makeMap(5, 5, parabola));
-        QCOMPARE(output->pointAt(std::uint32_t(x), std::uint32_t(y))->z(), expected);
+        const auto map = makeMap(5, 5, [](int x, int y) { return float(x * x + 2 * y); });
+        QCOMPARE(filter(coefficients)->apply(*map)->pointAt(at.x(), at.y())->z(), expected);
     }
 
     // Each product and sum is rounded to float in ascending k: 3 + 1e8 rounds
-    // back to 1e8, so the 3s vanish; a wider sum would keep them.
+    // back to 1e8, so the 3s vanish where a wider sum would keep them.
     void sumsRoundInFloat()
     {
-        Coefficients row = only(11, 1);
-        row[12] = row[13] = 1;
         const auto map = makeMap(3, 1, [](int x, int) { return x == 1 ? 1e8f : 3.0f; });
-        QCOMPARE(bitsOf(matrix(row)->apply(*map)->pointAt(1, 0)->z()), bitsOf(1e8f / 3.0f));
+        const auto output = filter(matrix({11, 1, 12, 1, 13, 1}))->apply(*map);
+        QCOMPARE(bitsOf(output->pointAt(1, 0)->z()), bitsOf(1e8f / 3.0f));
     }
 
     // A shifts along x (k = 13); B is 2 h(x) - 2 h(x - 1), undivided. On the
@@ -95,13 +85,10 @@ private slots:
     // 2, 4, 8, 8).
     void filtersRunInListOrder()
     {
-        Coefficients difference = only(11, -2);
-        difference[12] = 2;
         FilterList filters;
-        filters.push_back(matrix(only(13, 1)));
-        filters.push_back(matrix(difference));
-        const float row[] = {1, 2, 4, 8};
-        const auto base = makeMap(4, 1, [&row](int x, int) { return row[x]; });
+        filters.push_back(filter(matrix({13, 1})));
+        filters.push_back(filter(matrix({11, -2, 12, 2})));
+        const auto base = makeMap(4, 1, [](int x, int) { return float(1 << x); });
         const auto filtered = applyFilterList(*base, filters);
         QCOMPARE(filtered->pointAt(0, 0)->z(), 0.0f);
         QCOMPARE(filtered->pointAt(2, 0)->z(), 8.0f);
@@ -121,19 +108,16 @@ private slots:
         QCOMPARE(dialog.matrix(), coefficients);
         const QGridLayout* grid = dialog.findChild<QGridLayout*>("matrixGridLayout");
         for (int k = 0; k < 25; ++k) {
-            auto* box = dialog.findChild<QSpinBox*>(k == 0 ? QString("spinBox")
-                                                           : QString("spinBox_%1").arg(k + 1));
-            QVERIFY(box != nullptr);
-            QCOMPARE(box->value(), (k - 12) * 8);
+            const auto* box = dialog.findChild<QSpinBox*>(
+                k == 0 ? QString("spinBox") : QString("spinBox_%1").arg(k + 1));
             int row = 0, column = 0, span = 0;
-            grid->getItemPosition(grid->indexOf(box), &row, &column, &span, &span);
-            QCOMPARE(QPoint(row, column), QPoint(k % 5, k / 5));
+            grid->getItemPosition(grid->indexOf(const_cast<QSpinBox*>(box)), &row, &column, &span,
+                                  &span);
+            QCOMPARE(QVector<int>({box->value(), row, column}),
+                     QVector<int>({(k - 12) * 8, k % 5, k / 5}));
         }
-        coefficients[0] = -101;
-        coefficients[24] = 101;
-        dialog.setMatrix(coefficients);
-        QCOMPARE(dialog.matrix()[0], -100);
-        QCOMPARE(dialog.matrix()[24], 100);
+        dialog.setMatrix(matrix({0, -101, 24, 101}));
+        QCOMPARE(dialog.matrix(), matrix({0, -100, 24, 100}));
     }
 };
 

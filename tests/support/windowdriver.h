@@ -1,7 +1,7 @@
 #pragma once
 
-// Driving the main window as a user does: keys, clicks, mouse and wheel on the
-// view, answers to the modal dialogs its commands open, and what the view
+// Driving the main window as a user does: keys, clicks, the mouse and the wheel
+// on the view, answers to the modal dialogs its commands open, and what the view
 // shows. Used by the widget tests, the UI benchmark and the screenshot tool.
 
 #include "app/mainwindow.h"
@@ -67,11 +67,11 @@ inline void drag(QWidget& widget, Qt::MouseButton button, QPoint from, QPoint to
     sendMouse(widget, QEvent::MouseButtonRelease, to, button, Qt::NoButton);
 }
 
-// angle: the wheel's turn in eighths of a degree, horizontally and vertically.
+// angle: the wheel's turn in eighths of a degree, sideways and forward.
 inline void turnWheel(QWidget& widget, QPoint angle)
 {
-    const QPointF at = QRectF(widget.rect()).center();
-    QWheelEvent event(at, widget.mapToGlobal(at.toPoint()), QPoint(), angle, Qt::NoButton, Qt::NoModifier,
+    const QPoint at = widget.rect().center();
+    QWheelEvent event(at, widget.mapToGlobal(at), {}, angle, Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(&widget, &event);
 }
@@ -90,30 +90,30 @@ inline QImage frameOf(GLWidget& view)
     return image;
 }
 
-// The cursor shapes set on a widget, in order, each with what `note` says at
-// that moment. The echo a native widget's window sends is not counted.
+// The cursor shapes set on a widget, as "wait" or "arrow" (or the shape's
+// number), each followed by what `note` says then. The echo that a native
+// widget's window sends is not counted.
 class CursorLog : public QObject
 {
 public:
-    explicit CursorLog(
-        QWidget& widget, std::function<int()> note = [] { return 0; })
+    explicit CursorLog(QWidget& widget, std::function<QString()> note = {})
         : widget_(widget), window_(widget.windowHandle()), note_(std::move(note))
     {
         widget_.installEventFilter(this);
         window_->installEventFilter(this);
     }
-    QList<Qt::CursorShape> shapes;
-    QList<int> notes;
+    QString log() const { return entries_.join(", "); }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::CursorChange) {
-            if (watched == window_) {
-                echo_ = true;
-            } else if (!std::exchange(echo_, false)) {
-                shapes << widget_.cursor().shape();
-                notes << note_();
-            }
+        if (event->type() == QEvent::CursorChange && watched == window_) {
+            echo_ = true;
+        } else if (event->type() == QEvent::CursorChange && !std::exchange(echo_, false)) {
+            const Qt::CursorShape shape = widget_.cursor().shape();
+            entries_ << (shape == Qt::WaitCursor    ? QString("wait")
+                         : shape == Qt::ArrowCursor ? QString("arrow")
+                                                    : QString::number(shape)) +
+                            (note_ ? " " + note_() : QString());
         }
         return false;
     }
@@ -121,7 +121,8 @@ public:
 private:
     QWidget& widget_;
     QPointer<QWindow> window_;
-    std::function<int()> note_;
+    std::function<QString()> note_;
+    QStringList entries_;
     bool echo_ = false;
 };
 
@@ -138,12 +139,11 @@ bool answerModal(const std::function<void()>& open, const std::function<void(Dia
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        auto* expected = qobject_cast<Dialog*>(dialog);
         if (dialog == nullptr || !dialog->isVisible()) {
             return;
         }
-        auto* expected = qobject_cast<Dialog*>(dialog);
-        if (dialog != answering && expected != nullptr && answered == 0) {
-            ++answered;
+        if (dialog != answering && expected != nullptr && answered++ == 0) {
             answering = dialog;
             answer(*expected);
         } else if (dialog != answering || ++ticks > 2000) {
