@@ -12,7 +12,6 @@
 #include "drop/droprun.h"
 #include "drop/waterdrop.h"
 #include "fuzzsupport.h"
-#include "view/terrainmesh.h"
 
 #include <cmath>
 #include <vector>
@@ -23,9 +22,8 @@ constexpr long kStepLimit = 20000;
 
 float read(FuzzInput& input, bool asFloatBits, bool isSigned)
 {
-    if (asFloatBits) {
+    if (asFloatBits)
         return input.floatBits();
-    }
     const std::uint8_t byte = input.byte();
     return float(isSigned ? int(std::int8_t(byte)) : int(byte)) / 16.0f;
 }
@@ -45,23 +43,6 @@ void checkPaths(const Map& map)
     }
 }
 
-// One line list per drop, two ends per segment; the work array holds the
-// last drop's path.
-void checkDropLines(const Map& map)
-{
-    QVector<QVector<QVector3D>> lines;
-    QVector<QVector3D> path;
-    TerrainMesh::buildDropLines(map, int(map.width()), int(map.length()), lines, path);
-    const std::vector<WaterDrop*> drops = map.drops();
-    FUZZ_CHECK(lines.size() == int(drops.size()), "one line list per drop");
-    for (std::size_t i = 0; i < drops.size(); ++i) {
-        FUZZ_CHECK(lines[int(i)].size() == 2 * (int(drops[i]->path().size()) - 1),
-                   "a path of n points gives 2(n - 1) line ends");
-    }
-    FUZZ_CHECK(drops.empty() || path.size() == int(drops.back()->path().size()),
-               "the path vertices are the last drop's path");
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -77,23 +58,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         starts.emplace_back(x, read(input, encoding & 1u, false));
     }
     Map map(width, length);
-    for (MapPoint& point : map.points()) {
+    for (MapPoint& point : map.points())
         point.setZ(read(input, encoding & 2u, true));
-    }
-    for (const auto& [x, y] : starts) {
+    for (const auto& [x, y] : starts)
         map.startDrop(x, y);
-    }
     FUZZ_CHECK(map.drops().size() == dropCount, "every start adds a drop");
     checkPaths(map);
 
     const long steps = DropRun::runToEnd(map, kStepLimit);
     bool allStopped = true;
-    for (const WaterDrop* drop : map.drops()) {
+    for (const WaterDrop* drop : map.drops())
         allStopped = allStopped && drop->isStopped();
-    }
     FUZZ_CHECK(steps >= 1 && (allStopped || steps == kStepLimit),
                "a run ends when every drop has stopped");
     checkPaths(map);
-    checkDropLines(map);
     return 0;
 }

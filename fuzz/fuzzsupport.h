@@ -1,17 +1,14 @@
 #pragma once
 
-// What the fuzz targets share: reading the input, stopping on a broken
-// invariant, and the grid every map keeps.
+// What the fuzz targets share: reading the input and checking an invariant.
 
 #include "maps.h"
 
-#include <QByteArray>
 #include <cstdio>
 #include <cstdlib>
 
-// Reads a fuzzer's input front to back, so that hand-made corpus files stay
-// readable: one byte per small choice, four bytes per float. Past the end every
-// read gives zeros, so every input decodes to something.
+// A fuzzer's input read front to back, one byte per small choice and four per
+// float, so that hand-made corpus files stay readable; past its end, zeros.
 class FuzzInput
 {
 public:
@@ -24,16 +21,11 @@ public:
     float floatBits()
     {
         std::uint32_t bits = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
+        for (int shift = 0; shift < 32; shift += 8)
             bits |= std::uint32_t(byte()) << shift;
-        }
         float value = 0.0f;
         std::memcpy(&value, &bits, sizeof value);
         return value;
-    }
-    QByteArray rest() const
-    {
-        return QByteArray(reinterpret_cast<const char*>(data_ + offset_), int(size_ - offset_));
     }
 
 private:
@@ -51,20 +43,3 @@ private:
             std::abort();                                                                          \
         }                                                                                          \
     } while (false)
-
-// The grid every map keeps: its size, one point per integer position in
-// x-major order, each found by pointAt, and nothing found just outside.
-inline void checkGrid(const Map& map, std::uint32_t width, std::uint32_t length)
-{
-    FUZZ_CHECK(map.width() == width && map.length() == length, "the size is kept");
-    FUZZ_CHECK(map.points().size() == std::size_t(width) * length, "width * length points");
-    for (std::uint32_t x = 0; x < width; ++x) {
-        for (std::uint32_t y = 0; y < length; ++y) {
-            const MapPoint* point = map.pointAt(x, y);
-            FUZZ_CHECK(point == &map.points()[std::size_t(x) * length + y], "stored x-major");
-            FUZZ_CHECK(point->x() == float(x) && point->y() == float(y), "at its position");
-        }
-    }
-    FUZZ_CHECK(map.pointAt(width, 0) == nullptr && map.pointAt(0, length) == nullptr,
-               "no point past the last column or row");
-}

@@ -1,6 +1,5 @@
 #include "view/glwidget.h"
 
-#include "drop/waterdrop.h"
 #include "terrain/map.h"
 #include "view/terrainmesh.h"
 
@@ -98,8 +97,8 @@ void GLWidget::rebuildMesh()
     TerrainMesh::buildGrid(map, gridVertices_);
     TerrainMesh::buildTriangles(gridVertices_, meshWidth_, meshLength_, triangleVertices_);
     fillGridBuffer();
-    TerrainMesh::buildDropLines(map, meshWidth_, meshLength_, dropLines_, pathVertices_);
-    fillPathBuffer();
+    fillPathBuffer(
+        TerrainMesh::buildDropLines(map, meshWidth_, meshLength_, dropLines_, pathVertices_));
 
     // The commands that rebuild show the wait cursor while they work.
     setCursor(Qt::ArrowCursor);
@@ -114,22 +113,15 @@ void GLWidget::fillGridBuffer()
     gridBuffer_.release();
 }
 
-// The path buffer takes every drop's path in scene coordinates, one drop after
-// the other, rather than only the last drop's path kept in pathVertices_.
-// Both buffers are filled at every rebuild but never drawn from: painting reads
-// the arrays in memory.
-void GLWidget::fillPathBuffer()
+// The path buffer is sized for every drop's path, as the drop lines count them,
+// and holds the last drop's path kept in pathVertices_. Both buffers are filled
+// at every rebuild but never drawn from: painting reads the arrays in memory.
+void GLWidget::fillPathBuffer(int pathPoints)
 {
-    QVector<QVector3D> allPaths;
-    for (const WaterDrop* drop : filteredMap_->drops()) {
-        for (const MapPoint& point : drop->path()) {
-            allPaths.append(
-                TerrainMesh::scenePoint(point.x(), point.y(), point.z(), meshWidth_, meshLength_));
-        }
-    }
     pathBuffer_.create();
     pathBuffer_.bind();
-    pathBuffer_.allocate(allPaths.constData(), allPaths.size() * int(sizeof(QVector3D)));
+    pathBuffer_.allocate(pathPoints * int(sizeof(QVector3D)));
+    pathBuffer_.write(0, pathVertices_.constData(), pathVertices_.size() * int(sizeof(QVector3D)));
     pathBuffer_.release();
 }
 

@@ -76,7 +76,7 @@ private:
 
     void resetCamera();
     void fillGridBuffer();
-    void fillPathBuffer();
+    void fillPathBuffer(int pathPoints);
     double aspectRatio() const;
     void drawTerrain();
     void drawDropPaths();

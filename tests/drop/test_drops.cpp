@@ -21,12 +21,10 @@ class TestDrops : public QObject
     Q_OBJECT
 
 private slots:
-    // A 2 x 2 cell, heights of (0, 0), (0, 1), (1, 0), (1, 1): the plane
-    // z = x + 2y, or the lifted cell whose corner (1, 1) is at 10. Lower-left
-    // triangles, ties on the diagonal included, take P0 at the origin,
-    // upper-right ones at (1, 1). A step goes along the horizontal part of
-    // (n.x n.z, n.z n.y, n.x^2 + n.y^2) for the triangle's normal n:
-    // (-1, -2, 1) on the plane, (8, 9, -1) on the lifted upper right.
+    // The 2 x 2 plane z = x + 2y, or the cell lifted to 10 at (1, 1). Lower-left
+    // triangles, ties on the diagonal included, take P0 at (0, 0), upper-right
+    // ones at (1, 1). A step goes along (n.x n.z, n.z n.y, n.x^2 + n.y^2) for
+    // the normal n: (-1, -2, 1) on the plane, (8, 9, -1) on the lifted corner.
     void startAndFirstStep_data()
     {
         QTest::addColumn<QVector<float>>("heights");
@@ -44,8 +42,6 @@ private slots:
         QTest::newRow("lifted, on the diagonal") << lifted << QPointF(0.25, 0.75) << 1.75f << down;
     }
 
-    // The start and the point left carry the terrain height, bit for bit; the
-    // new point rises from it by the step's share of height.
     void startAndFirstStep()
     {
         QFETCH(QVector<float>, heights);
@@ -71,33 +67,17 @@ private slots:
     {
         const auto map = makeMap(8, 8, [](int x, int) { return float(x); });
         map->startDrop(5.0f, 3.0f);
-        for (int i = 0; i < 60; ++i) {
+        for (int i = 0; i < 60; ++i)
             map->stepDrops(kStep);
-        }
         const std::vector<MapPoint>& path = pathOf(*map);
         QCOMPARE(path.size(), std::size_t(61));
         QCOMPARE(path[59].z(), path[59].x());
         QVERIFY(std::abs(path[60].z() - path[59].z() - kStep / std::sqrt(2.0f)) < 1e-6f);
     }
 
-    // Zero direction: the drop repeats its position until 51 points, when the
-    // rest rule stops it during the 51st call; the 52nd finds none running.
-    void restsOnFlatMap()
-    {
-        const auto map = makeMap(5, 5, [](int, int) { return 0.0f; });
-        map->startDrop(2.5f, 1.5f);
-        for (int call = 1; call <= 51; ++call) {
-            QVERIFY(map->stepDrops(kStep));
-            QCOMPARE(map->drops().front()->isStopped(), call == 51);
-        }
-        QCOMPARE(pathOf(*map).size(), std::size_t(51));
-        QVERIFY(!map->stepDrops(kStep));
-    }
-
-    // The path runs (1, 1), (2, 2), then (0, 0) until it holds `points`; the
-    // candidate is compared with the point 50 places before its own, once the
-    // path has more than 50 points. Off the 3 x 4 map a candidate stops the
-    // drop and is not added.
+    // The path runs (1, 1), (2, 2), then (0, 0) until it holds `points`; the candidate is
+    // compared with the point 50 places before its own once the path has more than 50
+    // points. Off the 3 x 4 map a candidate stops the drop and is not added.
     void stopRules_data()
     {
         QTest::addColumn<int>("points");
@@ -129,24 +109,6 @@ private slots:
         drop.advance(QVector3D(float(candidate.x()), float(candidate.y()), 0), 1.0f, 3, 4);
         QCOMPARE(drop.isStopped(), stops);
         QCOMPARE(drop.path().size(), std::size_t(stops ? points : points + 1));
-    }
-
-    // Once stopped, every path point carries the terrain height at its (x, y),
-    // as a drop started there reads it.
-    void stoppedPathsCarryTerrainHeights()
-    {
-        const auto map = makeMap(12, 9, [](int x, int y) {
-            return 3.0f * std::sin(1.3f * float(x)) * std::cos(0.7f * float(y)) + 0.2f * float(x);
-        });
-        map->startDrop(6.4f, 4.2f);
-        while (map->stepDrops(kStep)) {
-        }
-        const std::vector<MapPoint> path = pathOf(*map);
-        QVERIFY(path.size() > 2);
-        for (const MapPoint& point : path) {
-            map->startDrop(point.x(), point.y());
-            QCOMPARE(pathOf(*map)[0].z(), point.z());
-        }
     }
 };
 

@@ -287,7 +287,7 @@ WORLDS = [
         (b"x", 1, 1),
         (b"\xff\x80 seventeen bytes", 20, 30),
     )
-]
+] + [("peaks", b"four 71101", 9, 9)]  # its first platform value is 0: exactly 4 peaks
 
 
 def main():

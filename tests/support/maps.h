@@ -21,9 +21,8 @@ inline std::unique_ptr<Map> makeMap(int width, int length,
                                     const std::function<float(int, int)>& height)
 {
     auto map = std::make_unique<Map>(std::uint32_t(width), std::uint32_t(length));
-    for (MapPoint& point : map->points()) {
+    for (MapPoint& point : map->points())
         point.setZ(height(int(point.x()), int(point.y())));
-    }
     return map;
 }
 

@@ -4,12 +4,10 @@
 #include <dlfcn.h>
 #include <string>
 
-// Mesa's DRI driver keeps a few small blocks from its first line drawing in its
-// own globals and is unloaded when Qt closes the X display. LeakSanitizer then
-// finds the blocks unreferenced, in a module it can no longer name, so no
-// suppression can match them. Loading the driver once ourselves, never to be
-// released, keeps it and its globals in memory until exit; Mesa's own load
-// later finds the same object. Linked into every widget test.
+// Mesa's DRI driver keeps small blocks in its globals and is unloaded when Qt
+// closes the X display; LeakSanitizer then finds them in a module it cannot
+// name, so no suppression matches. Loaded once more by us, never to be
+// released, the driver stays until exit. Linked into every widget test.
 namespace {
 
 // Under Xvfb Mesa renders with its software rasteriser, which Debian installs
@@ -18,9 +16,8 @@ std::string softwareDriverPath()
 {
     void* gl = dlopen("libGL.so.1", RTLD_LAZY);
     char folder[PATH_MAX] = {};
-    if (gl == nullptr || dlinfo(gl, RTLD_DI_ORIGIN, folder) != 0) {
+    if (gl == nullptr || dlinfo(gl, RTLD_DI_ORIGIN, folder) != 0)
         return {};
-    }
     return std::string(folder) + "/dri/swrast_dri.so";
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-// Driving the main window as a user does: keys, clicks, the mouse and the wheel
-// on the view, answers to the modal dialogs its commands open, and what the view
-// shows. Used by the widget tests, the UI benchmark and the screenshot tool.
+// The main window driven as a user drives it, and what its view shows; for the
+// widget tests, the UI benchmark and the screenshot tool.
 
 #include "app/mainwindow.h"
 #include "app/mainwindowform.h"
@@ -46,9 +45,8 @@ inline void clickRow(QListWidget& list, int row)
 inline QStringList rowTexts(const QListWidget& list)
 {
     QStringList texts;
-    for (int row = 0; row < list.count(); ++row) {
+    for (int row = 0; row < list.count(); ++row)
         texts << list.item(row)->text();
-    }
     return texts;
 }
 
@@ -90,9 +88,8 @@ inline QImage frameOf(GLWidget& view)
     return image;
 }
 
-// The cursor shapes set on a widget, as "wait" or "arrow" (or the shape's
-// number), each followed by what `note` says then. The echo that a native
-// widget's window sends is not counted.
+// The cursor shapes set on a widget, "wait", "arrow" or the shape's number, each with
+// what `note` says then; the echo that a native widget's window sends is not counted.
 class CursorLog : public QObject
 {
 public:
@@ -113,7 +110,7 @@ public:
             entries_ << (shape == Qt::WaitCursor    ? QString("wait")
                          : shape == Qt::ArrowCursor ? QString("arrow")
                                                     : QString::number(shape)) +
-                            (note_ ? " " + note_() : QString());
+                            (note_ && !note_().isEmpty() ? " " + note_() : QString());
         }
         return false;
     }
@@ -126,23 +123,19 @@ private:
     bool echo_ = false;
 };
 
-// A command's dialog runs a nested event loop, so a timer inside it answers.
-// True when exactly one Dialog opened and was answered; any other modal, or
-// one the answer leaves open, is rejected so that the caller fails, not hangs.
+// A command's dialog runs a nested event loop, so a timer inside it answers. True when
+// one Dialog opened and was answered; any other modal, or one left open, is rejected.
 template <typename Dialog>
 bool answerModal(const std::function<void()>& open, const std::function<void(Dialog&)>& answer)
 {
-    int answered = 0;
-    int wrong = 0;
-    int ticks = 0;
+    int answered = 0, wrong = 0, ticks = 0;
     QPointer<QDialog> answering;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         auto* expected = qobject_cast<Dialog*>(dialog);
-        if (dialog == nullptr || !dialog->isVisible()) {
+        if (dialog == nullptr || !dialog->isVisible())
             return;
-        }
         if (dialog != answering && expected != nullptr && answered++ == 0) {
             answering = dialog;
             answer(*expected);
@@ -165,8 +158,7 @@ struct NewWorldChoice
     {}
     int generator;
     QString seedText;
-    int width;
-    int length;
+    int width, length;
     bool ok;
 };
 
@@ -174,9 +166,8 @@ inline void answerNewWorld(NewWorldDialog& dialog, const NewWorldChoice& choice)
 {
     NewWorldDialogForm& form = *dialog.form();
     QTest::keyClick(form.comboBox, Qt::Key_Home);
-    for (int i = 0; i < choice.generator; ++i) {
+    for (int i = 0; i < choice.generator; ++i)
         QTest::keyClick(form.comboBox, Qt::Key_Down);
-    }
     if (!choice.seedText.isEmpty()) {
         QTest::keyClick(form.checkBox, Qt::Key_Space);
         QTest::keyClicks(form.seed, choice.seedText);
@@ -206,12 +197,10 @@ struct FilterEntry
 inline void answerFilter(EditFilterDialog& dialog, const FilterEntry& entry)
 {
     EditFilterDialogForm& form = *dialog.form();
-    if (!entry.name.isNull()) {
+    if (!entry.name.isNull())
         typeInto(form.customNameLineEdit, entry.name);
-    }
-    for (const auto& [index, value] : entry.values) {
+    for (const auto& [index, value] : entry.values)
         typeInto(form.coefficientBoxes().at(std::size_t(index)), QString::number(value));
-    }
     click(entry.ok ? form.okButton : form.cancelButton);
 }
 
