@@ -203,7 +203,8 @@ private slots:
         row("add, spaces", 0, "Add", {"  "}, "0. A, 1. B, 2. C, 3.   : 0 2 0 0");
         row("add, Cancel", -1, "Add", {"X", {}, false}, "0. A, 1. B, 2. C: 0 2 0");
         row("edit, OK", 1, "Edit", {" b", {{12, -7}}}, "0. A, 1.  b, 2. C: 0 -7 0");
-        row("edit, Cancel", 1, "Edit", {{}, {{12, -7}}, false}, "0. A, 1. B, 2. C: 0 -7 0");
+        row("edit, Cancel", 1, "Edit", {" b", {{12, -7}}, false}, "0. A, 1.  b, 2. C: 0 -7 0");
+        row("edit, nothing typed", 1, "Edit", {}, "0. A, 1. B, 2. C: 0 2 0");
         row("edit, emptied name", 1, "Edit", {""}, "0. A, 1. , 2. C: 0 2 0");
         row("up row 1", 1, "Move up", {}, "0. B, 1. A, 2. C: 2 0 0");
         row("up row 0", 0, "Move up", {}, "0. A, 1. B, 2. C: 0 2 0");
