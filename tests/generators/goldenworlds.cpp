@@ -109,6 +109,9 @@ int main()
     // Slots of ten digits multiply by (10^10 mod 2^32) + 1 = 1410065409; the
     // folds were reckoned with Python's exact integers.
     expect(Seed(QByteArray(16 * 3921569, char(0xff))).toInt() == 2095957488, "ten-digit slots");
+    const Map map(3, 2);
+    expect(!map.pointAt(3, 0) && !map.pointAt(0, 2) && map.pointAt(2, 1)->x() == 2.0f,
+           "no point past the grid");
     // The clock seed reseeds the platform generator with the time and takes
     // sixteen values from it.
     std::time_t now = 0;
