@@ -10,26 +10,20 @@
 // released, the driver stays until exit. Linked into every widget test.
 namespace {
 
-// Under Xvfb Mesa renders with its software rasteriser, which Debian installs
-// in the dri folder beside libGL, whatever the architecture.
-std::string softwareDriverPath()
-{
-    void* gl = dlopen("libGL.so.1", RTLD_LAZY);
-    char folder[PATH_MAX] = {};
-    if (gl == nullptr || dlinfo(gl, RTLD_DI_ORIGIN, folder) != 0)
-        return {};
-    return std::string(folder) + "/dri/swrast_dri.so";
-}
-
 struct ResidentGlDriver
 {
+    // Under Xvfb Mesa renders with its software rasteriser, which Debian
+    // installs in the dri folder beside libGL, whatever the architecture.
     ResidentGlDriver()
     {
-        const std::string path = softwareDriverPath();
-        if (path.empty() || dlopen(path.c_str(), RTLD_NOW | RTLD_NODELETE) == nullptr) {
+        void* gl = dlopen("libGL.so.1", RTLD_LAZY);
+        char folder[PATH_MAX] = {};
+        if (gl == nullptr || dlinfo(gl, RTLD_DI_ORIGIN, folder) != 0 ||
+            dlopen((folder + std::string("/dri/swrast_dri.so")).c_str(),
+                   RTLD_NOW | RTLD_NODELETE) == nullptr) {
             const char* reason = dlerror();
-            std::fprintf(stderr, "cannot keep the software GL driver '%s' loaded: %s\n",
-                         path.c_str(), reason != nullptr ? reason : "libGL not found");
+            std::fprintf(stderr, "cannot keep the software GL driver loaded: %s\n",
+                         reason != nullptr ? reason : "no reason given");
             std::exit(EXIT_FAILURE);
         }
     }

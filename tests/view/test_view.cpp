@@ -101,7 +101,6 @@ private slots:
         // The wheel takes the larger delta: 1 - 480 / 1200 times the distance.
         QTest::newRow("wheel sideways")
             << QSize(400, 300) << Camera{{}, {}, -6} << QPoint(-480, 120);
-        QTest::newRow("wheel back") << QSize(400, 300) << Camera{{}, {}, -6} << QPoint(0, -480);
     }
 
     void axesFollowTheCamera()
