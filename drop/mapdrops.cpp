@@ -135,15 +135,13 @@ bool Map::stepDrops(float step)
             drop->stop();
             continue;
         }
-        // By index: advance may grow the path and move its points.
-        const std::size_t current = drop->path().size() - 1;
-        const float x = drop->path()[current].x();
-        const float y = drop->path()[current].y();
-        const SurfaceTriangle triangle(*this, x, y);
+        MapPoint& current = *drop->currentPoint();
+        const SurfaceTriangle triangle(*this, current.x(), current.y());
+        // The point gets the terrain height in place of the height its own step
+        // reached before the drop moves on, so the next point rises from the
+        // terrain and the newest point stays within one step of it.
+        current.setZ(triangle.heightAt(current.x(), current.y()));
         drop->advance(triangle.downhillDirection(), step, width_, length_);
-        // The point just left gets the terrain height in place of the height
-        // its own step reached.
-        drop->pointAt(current).setZ(triangle.heightAt(x, y));
     }
     return anyRunning;
 }

@@ -40,4 +40,7 @@ echo "=== The same worlds on aarch64 ==="
 SECONDS=0
 "$here/check-golden-worlds-arm64.sh" || status=1
 echo "=== aarch64 check took ${SECONDS} s ==="
+
+echo "=== Lines of C++ ==="
+"$here/count-lines.sh"
 exit "$status"

@@ -62,10 +62,6 @@ public:
     double centerY() const { return centerY_; }
     float eyeDistance() const { return distance_; }
 
-    const QVector<QVector3D>& meshTriangles() const { return triangleVertices_; }
-    const QVector<QVector3D>& meshGrid() const { return gridVertices_; }
-    const QVector<QVector<QVector3D>>& meshDropLines() const { return dropLines_; }
-
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -76,9 +72,11 @@ protected:
     void paintGL() override;
 
 private:
+    static constexpr float kStartingDistance = -10.0f;
+
     void resetCamera();
     void fillGridBuffer();
-    void fillPathBuffer();
+    void fillPathBuffer(int pathPoints);
     double aspectRatio() const;
     void drawTerrain();
     void drawDropPaths();
@@ -98,7 +96,7 @@ private:
     int cellColumns_ = 0;
     int cellRows_ = 0;
     QPoint lastPos_;
-    float distance_ = -10.0f;
+    float distance_ = kStartingDistance;
     double xRot_ = 0.0;
     double yRot_ = 0.0;
     double zRot_ = 0.0;
