@@ -133,9 +133,9 @@ void MainWindow::on_pushButtonGoutteSuivant_clicked()
 {
     runDrops([](Map& map) {
         DropRun::runSteps(map);
-        return long(DropRun::StepsPerNext);
+        return long(DropRun::kStepsPerNext);
     });
-    showDropState(tr("Next"), DropRun::StepsPerNext);
+    showDropState(tr("Next"), DropRun::kStepsPerNext);
 }
 
 void MainWindow::on_pushButtonGoutteRes_clicked()

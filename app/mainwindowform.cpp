@@ -1,5 +1,6 @@
 #include "app/mainwindowform.h"
 
+#include "app/formbuilding.h"
 #include "filters/filterpresets.h"
 #include "view/glwidget.h"
 
@@ -23,13 +24,13 @@
 
 namespace {
 
-const int layoutSpacing = 6;
-const int layoutMargin = 11;
+constexpr int kLayoutSpacing = 6;
+constexpr int kLayoutMargin = 11;
 
 void setSpacingAndMargins(QLayout* layout)
 {
-    layout->setSpacing(layoutSpacing);
-    layout->setContentsMargins(layoutMargin, layoutMargin, layoutMargin, layoutMargin);
+    layout->setSpacing(kLayoutSpacing);
+    layout->setContentsMargins(kLayoutMargin, kLayoutMargin, kLayoutMargin, kLayoutMargin);
 }
 
 // Replaces the widget's size policy, keeping its height-for-width flag.
@@ -42,23 +43,9 @@ void setSizePolicy(QWidget* widget, QSizePolicy::Policy horizontal, QSizePolicy:
     widget->setSizePolicy(policy);
 }
 
-template <typename T, typename Parent> T* createNamed(Parent* parent, const char* name)
-{
-    T* object = new T(parent);
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-template <typename T> T* createNamedOrphan(const char* name)
-{
-    T* object = new T();
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 QString translated(const char* text)
 {
-    return QCoreApplication::translate("MainWindow", text, nullptr, -1);
+    return ::translated("MainWindow", text);
 }
 
 QKeySequence shortcut(const char* text)
@@ -125,12 +112,12 @@ void MainWindowForm::createCentralArea(QMainWindow* window)
 
 void MainWindowForm::createWaterDropPage()
 {
-    tabGoutte = createNamedOrphan<QWidget>("tabGoutte");
+    tabGoutte = createNamed<QWidget>(nullptr, "tabGoutte");
     verticalLayout_2 = createNamed<QVBoxLayout>(tabGoutte, "verticalLayout_2");
     setSpacingAndMargins(verticalLayout_2);
 
-    horizontalLayoutGoutteX = createNamedOrphan<QHBoxLayout>("horizontalLayoutGoutteX");
-    horizontalLayoutGoutteX->setSpacing(layoutSpacing);
+    horizontalLayoutGoutteX = createNamed<QHBoxLayout>(nullptr, "horizontalLayoutGoutteX");
+    horizontalLayoutGoutteX->setSpacing(kLayoutSpacing);
     labelGoutteX = createNamed<QLabel>(tabGoutte, "labelGoutteX");
     setSizePolicy(labelGoutteX, QSizePolicy::Preferred, QSizePolicy::Maximum);
     horizontalLayoutGoutteX->addWidget(labelGoutteX);
@@ -140,8 +127,8 @@ void MainWindowForm::createWaterDropPage()
     horizontalLayoutGoutteX->addWidget(doubleSpinBoxGoutteX);
     verticalLayout_2->addLayout(horizontalLayoutGoutteX);
 
-    horizontalLayoutGoutteY = createNamedOrphan<QHBoxLayout>("horizontalLayoutGoutteY");
-    horizontalLayoutGoutteY->setSpacing(layoutSpacing);
+    horizontalLayoutGoutteY = createNamed<QHBoxLayout>(nullptr, "horizontalLayoutGoutteY");
+    horizontalLayoutGoutteY->setSpacing(kLayoutSpacing);
     labelGoutteY = createNamed<QLabel>(tabGoutte, "labelGoutteY");
     setSizePolicy(labelGoutteY, QSizePolicy::Preferred, QSizePolicy::Maximum);
     horizontalLayoutGoutteY->addWidget(labelGoutteY);
@@ -170,15 +157,15 @@ void MainWindowForm::createWaterDropPage()
 
 void MainWindowForm::createFiltersPage()
 {
-    tabFilters = createNamedOrphan<QWidget>("tabFilters");
+    tabFilters = createNamed<QWidget>(nullptr, "tabFilters");
     verticalLayout = createNamed<QVBoxLayout>(tabFilters, "verticalLayout");
     setSpacingAndMargins(verticalLayout);
 
     filterListWidget = createNamed<QListWidget>(tabFilters, "filterListWidget");
     verticalLayout->addWidget(filterListWidget);
 
-    horizontalLayout_3 = createNamedOrphan<QHBoxLayout>("horizontalLayout_3");
-    horizontalLayout_3->setSpacing(layoutSpacing);
+    horizontalLayout_3 = createNamed<QHBoxLayout>(nullptr, "horizontalLayout_3");
+    horizontalLayout_3->setSpacing(kLayoutSpacing);
     moveUpButton = createNamed<QPushButton>(tabFilters, "moveUpButton");
     moveUpButton->setCursor(QCursor(Qt::ArrowCursor));
     horizontalLayout_3->addWidget(moveUpButton);
@@ -186,8 +173,8 @@ void MainWindowForm::createFiltersPage()
     horizontalLayout_3->addWidget(moveDownButton);
     verticalLayout->addLayout(horizontalLayout_3);
 
-    horizontalLayout_2 = createNamedOrphan<QHBoxLayout>("horizontalLayout_2");
-    horizontalLayout_2->setSpacing(layoutSpacing);
+    horizontalLayout_2 = createNamed<QHBoxLayout>(nullptr, "horizontalLayout_2");
+    horizontalLayout_2->setSpacing(kLayoutSpacing);
     addFilterButton = createNamed<QPushButton>(tabFilters, "addFilterButton");
     horizontalLayout_2->addWidget(addFilterButton);
     editFilterButton = createNamed<QPushButton>(tabFilters, "editFilterButton");

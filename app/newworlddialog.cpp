@@ -1,8 +1,9 @@
 #include "app/newworlddialog.h"
 
+#include "app/formbuilding.h"
+
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,58 +12,53 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+namespace {
+// A map side runs up to 99 points; a new dialog offers 50.
+constexpr int kLargestSide = 99;
+constexpr int kStartingSide = 50;
+} // namespace
+
 void NewWorldDialogForm::setupForm(QDialog* dialog)
 {
     if (dialog->objectName().isEmpty())
         dialog->setObjectName(QStringLiteral("NewWorldDialog"));
     dialog->resize(400, 152);
 
-    buttonBox = new QDialogButtonBox(dialog);
-    buttonBox->setObjectName(QStringLiteral("buttonBox"));
+    buttonBox = createNamed<QDialogButtonBox>(dialog, "buttonBox");
     buttonBox->setGeometry(QRect(290, 20, 81, 241));
     buttonBox->setOrientation(Qt::Vertical);
     buttonBox->setStandardButtons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
 
-    verticalLayoutWidget = new QWidget(dialog);
-    verticalLayoutWidget->setObjectName(QStringLiteral("verticalLayoutWidget"));
+    verticalLayoutWidget = createNamed<QWidget>(dialog, "verticalLayoutWidget");
     verticalLayoutWidget->setGeometry(QRect(9, 9, 271, 131));
-    verticalLayout = new QVBoxLayout(verticalLayoutWidget);
-    verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
+    verticalLayout = createNamed<QVBoxLayout>(verticalLayoutWidget, "verticalLayout");
     verticalLayout->setContentsMargins(0, 0, 0, 0);
 
-    comboBox = new QComboBox(verticalLayoutWidget);
-    comboBox->setObjectName(QStringLiteral("comboBox"));
+    comboBox = createNamed<QComboBox>(verticalLayoutWidget, "comboBox");
     comboBox->setEditable(false);
     verticalLayout->addWidget(comboBox);
 
-    checkBox = new QCheckBox(verticalLayoutWidget);
-    checkBox->setObjectName(QStringLiteral("checkBox"));
+    checkBox = createNamed<QCheckBox>(verticalLayoutWidget, "checkBox");
     checkBox->setEnabled(true);
     checkBox->setChecked(true);
     verticalLayout->addWidget(checkBox);
 
-    seed = new QLineEdit(verticalLayoutWidget);
-    seed->setObjectName(QStringLiteral("seed"));
+    seed = createNamed<QLineEdit>(verticalLayoutWidget, "seed");
     seed->setEnabled(false);
     verticalLayout->addWidget(seed);
 
-    horizontalLayout = new QHBoxLayout();
-    horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
-    label = new QLabel(verticalLayoutWidget);
-    label->setObjectName(QStringLiteral("label"));
+    horizontalLayout = createNamed<QHBoxLayout>(nullptr, "horizontalLayout");
+    label = createNamed<QLabel>(verticalLayoutWidget, "label");
     horizontalLayout->addWidget(label);
-    sizeX = new QSpinBox(verticalLayoutWidget);
-    sizeX->setObjectName(QStringLiteral("sizeX"));
-    sizeX->setMaximum(99);
-    sizeX->setValue(50);
+    sizeX = createNamed<QSpinBox>(verticalLayoutWidget, "sizeX");
+    sizeX->setMaximum(kLargestSide);
+    sizeX->setValue(kStartingSide);
     horizontalLayout->addWidget(sizeX);
-    label_2 = new QLabel(verticalLayoutWidget);
-    label_2->setObjectName(QStringLiteral("label_2"));
+    label_2 = createNamed<QLabel>(verticalLayoutWidget, "label_2");
     horizontalLayout->addWidget(label_2);
-    sizeY = new QSpinBox(verticalLayoutWidget);
-    sizeY->setObjectName(QStringLiteral("sizeY"));
-    sizeY->setMaximum(99);
-    sizeY->setValue(50);
+    sizeY = createNamed<QSpinBox>(verticalLayoutWidget, "sizeY");
+    sizeY->setMaximum(kLargestSide);
+    sizeY->setValue(kStartingSide);
     horizontalLayout->addWidget(sizeY);
     verticalLayout->addLayout(horizontalLayout);
 
@@ -77,16 +73,14 @@ void NewWorldDialogForm::setupForm(QDialog* dialog)
 
 void NewWorldDialogForm::retranslateForm(QDialog* dialog)
 {
-    dialog->setWindowTitle(QCoreApplication::translate("NewWorldDialog", "Dialog", nullptr));
+    const auto text = [](const char* source) { return translated("NewWorldDialog", source); };
+    dialog->setWindowTitle(text("Dialog"));
     comboBox->clear();
-    comboBox->insertItems(
-        0, QStringList() << QCoreApplication::translate("NewWorldDialog", "Random", nullptr)
-                         << QCoreApplication::translate("NewWorldDialog", "Mountain peaks", nullptr)
-                         << QCoreApplication::translate("NewWorldDialog", "Mountain peaks chain",
-                                                        nullptr));
-    checkBox->setText(QCoreApplication::translate("NewWorldDialog", "Random seed", nullptr));
-    label->setText(QCoreApplication::translate("NewWorldDialog", "Width", nullptr));
-    label_2->setText(QCoreApplication::translate("NewWorldDialog", "Length", nullptr));
+    comboBox->insertItems(0, QStringList() << text("Random") << text("Mountain peaks")
+                                           << text("Mountain peaks chain"));
+    checkBox->setText(text("Random seed"));
+    label->setText(text("Width"));
+    label_2->setText(text("Length"));
 }
 
 NewWorldDialog::NewWorldDialog(QWidget* parent)

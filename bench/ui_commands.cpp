@@ -7,8 +7,8 @@
 #include "drop/waterdrop.h"
 #include "generators/simplepeaksmoutainmapbuilder.h"
 #include "terrain/map.h"
-#include "userdriver.h"
 #include "view/glwidget.h"
+#include "windowdriver.h"
 
 #include <QApplication>
 #include <QDoubleSpinBox>
@@ -108,11 +108,14 @@ public:
         window_.activateWindow();
         QApplication::processEvents();
         for (int i = 0; i < 5; ++i) {
-            UserDriver::FilterAnswer answer;
-            answer.name = QStringLiteral("bench %1").arg(i);
-            answer.coefficients = benchFilter(i);
-            invokeAnswered("on_addFilterButton_clicked",
-                           [answer](QWidget* modal) { UserDriver::answerFilter(modal, answer); });
+            WindowDriver::FilterEntry entry{QStringLiteral("bench %1").arg(i), {}, true};
+            const FilterMatrix::Coefficients coefficients = benchFilter(i);
+            for (int k = 0; k < 25; ++k) {
+                entry.values[k] = coefficients[std::size_t(k)];
+            }
+            invokeAnswered("on_addFilterButton_clicked", [entry](QDialog& dialog) {
+                WindowDriver::answerFilter(static_cast<EditFilterDialog&>(dialog), entry);
+            });
         }
         newWorld();
         zoomOut();
@@ -125,11 +128,8 @@ public:
     // terrain into view, so every timed redraw draws all of it.
     void zoomOut()
     {
-        const QPoint centre(view()->width() / 2, view()->height() / 2);
         for (int notch = 0; notch < kZoomOutNotches; ++notch) {
-            QWheelEvent wheel(centre, view()->mapToGlobal(centre), QPoint(), QPoint(0, 120),
-                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(view(), &wheel);
+            WindowDriver::turnWheel(*view(), QPoint(0, 120));
         }
     }
     const QByteArray& seedText() const { return seedText_; }
@@ -141,23 +141,17 @@ public:
 
     // Runs a command whose slot opens a modal, answering it. False when no
     // modal came.
-    bool invokeAnswered(const char* slot, std::function<void(QWidget*)> answer)
+    bool invokeAnswered(const char* slot, const std::function<void(QDialog&)>& answer)
     {
-        UserDriver::ModalAnswer pending(std::move(answer));
-        invoke(slot);
-        return pending.answered();
+        return WindowDriver::answerModal<QDialog>([this, slot] { invoke(slot); }, answer);
     }
 
     bool newWorld()
     {
-        UserDriver::NewWorldAnswer answer;
-        answer.generatorIndex = 1;
-        answer.randomSeed = false;
-        answer.seedText = QString::fromLatin1(seedText_);
-        answer.width = kMapSize;
-        answer.length = kMapSize;
-        return invokeAnswered("on_actionNewWorld_triggered", [answer](QWidget* modal) {
-            UserDriver::answerNewWorld(modal, answer);
+        const WindowDriver::NewWorldChoice choice{1, QString::fromLatin1(seedText_), kMapSize,
+                                                  kMapSize};
+        return invokeAnswered("on_actionNewWorld_triggered", [choice](QDialog& dialog) {
+            WindowDriver::answerNewWorld(static_cast<NewWorldDialog&>(dialog), choice);
         });
     }
 
@@ -168,9 +162,8 @@ public:
         invoke("on_actionUpdate_triggered");
         window_.form()->doubleSpinBoxGoutteX->setValue(kDropX);
         window_.form()->doubleSpinBoxGoutteY->setValue(kDropY);
-        const bool warned = invokeAnswered("on_pushButtonGoutteLancer_clicked", [](QWidget* modal) {
-            UserDriver::acknowledgeMessage(modal);
-        });
+        const bool warned = invokeAnswered("on_pushButtonGoutteLancer_clicked",
+                                           [](QDialog& dialog) { dialog.accept(); });
         return !warned && view()->filteredMap()->drops().size() == 1;
     }
 

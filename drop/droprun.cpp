@@ -7,7 +7,7 @@ namespace DropRun {
 void runSteps(Map& map, int count)
 {
     for (int i = 0; i < count; ++i) {
-        map.stepDrops(StepLength);
+        map.stepDrops(kStepLength);
     }
 }
 
@@ -16,7 +16,7 @@ long runToEnd(Map& map, long limit)
     long steps = 0;
     while (steps < limit) {
         ++steps;
-        if (!map.stepDrops(StepLength)) {
+        if (!map.stepDrops(kStepLength)) {
             break;
         }
     }
@@ -28,10 +28,10 @@ long runAnimated(Map& map, const std::function<void()>& showFrame, long limit)
     long steps = 0;
     bool running = true;
     while (running && steps < limit) {
-        if (steps % StepsPerFrame == 0) {
+        if (steps % kStepsPerFrame == 0) {
             showFrame();
         }
-        running = map.stepDrops(StepLength);
+        running = map.stepDrops(kStepLength);
         ++steps;
     }
     return steps;

@@ -9,20 +9,20 @@ class Map;
 // bound is the last guard that keeps the window from freezing for good.
 namespace DropRun {
 
-constexpr float StepLength = 0.01f;
-constexpr int StepsPerNext = 51;
-constexpr int StepsPerFrame = 50;
-constexpr long DefaultStepLimit = 1000000;
+constexpr float kStepLength = 0.01f;
+constexpr int kStepsPerNext = 51;
+constexpr int kStepsPerFrame = 50;
+constexpr long kDefaultStepLimit = 1000000;
 
-// Next: exactly StepsPerNext steps, whether or not the drops still run.
-void runSteps(Map& map, int count = StepsPerNext);
+// Next: exactly kStepsPerNext steps, whether or not the drops still run.
+void runSteps(Map& map, int count = kStepsPerNext);
 
 // Result: steps until a step finds every drop stopped, or until limit steps.
 // Returns the number of steps made.
-long runToEnd(Map& map, long limit = DefaultStepLimit);
+long runToEnd(Map& map, long limit = kDefaultStepLimit);
 
 // Dynamic display: like runToEnd, with showFrame called before the first step
-// and after every StepsPerFrame steps. Returns the number of steps made.
-long runAnimated(Map& map, const std::function<void()>& showFrame, long limit = DefaultStepLimit);
+// and after every kStepsPerFrame steps. Returns the number of steps made.
+long runAnimated(Map& map, const std::function<void()>& showFrame, long limit = kDefaultStepLimit);
 
 } // namespace DropRun

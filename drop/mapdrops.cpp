@@ -75,7 +75,10 @@ public:
 
     // The plane's steepest way down: the horizontal part of its normal n, as
     // (n.x * n.z, n.z * n.y, n.x * n.x + n.y * n.y), which points downhill
-    // whichever way n faces, normalised.
+    // whichever way n faces, normalised. Debian's arm64 Qt fuses the
+    // multiply-adds of crossProduct and normalize; that changes no bit here,
+    // since every product is exact (edge x and y are 0 or +-1, float squares
+    // are exact in double).
     QVector3D downhillDirection() const
     {
         const QVector3D origin = toVector(*p0_);
@@ -153,13 +156,11 @@ void Map::stepDrop(WaterDrop& drop, float step)
         drop.stop();
         return;
     }
-    // By index: advance may grow the path and move its points.
-    const std::size_t current = drop.path().size() - 1;
-    const float x = drop.path()[current].x();
-    const float y = drop.path()[current].y();
-    const SurfaceTriangle triangle(*this, x, y);
+    MapPoint& current = *drop.currentPoint();
+    const SurfaceTriangle triangle(*this, current.x(), current.y());
+    // The point gets the terrain height in place of the height its own step
+    // reached before the drop moves on, so the next point rises from the
+    // terrain and the newest point stays within one step of it.
+    current.setZ(triangle.heightAt(current.x(), current.y()));
     drop.advance(triangle.downhillDirection(), step, width_, length_);
-    // The point just left gets the terrain height in place of the height
-    // its own step reached.
-    drop.pointAt(current).setZ(triangle.heightAt(x, y));
 }

@@ -31,9 +31,6 @@ public:
     // stopped drop stays where it is.
     void advance(const QVector3D& direction, float step, std::uint32_t width, std::uint32_t length);
 
-    // The path point at index, for the map's drop operations.
-    MapPoint& pointAt(std::size_t index) { return path_[index]; }
-
 private:
     // True when candidate lies within a small distance of the point 50 places
     // before the candidate's place in the path.

@@ -1,6 +1,7 @@
 #include "filters/editfilterdialog.h"
 
-#include <QCoreApplication>
+#include "app/formbuilding.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,12 +13,7 @@
 
 namespace {
 
-constexpr int MatrixSide = 5;
-constexpr int CoefficientLimit = 100;
-
-static_assert(std::tuple_size<FilterMatrix::Coefficients>::value ==
-                  std::size_t(EditFilterDialogForm::CoefficientCount),
-              "one spin box per coefficient");
+constexpr int kCoefficientLimit = 100;
 
 QString coefficientBoxName(int number)
 {
@@ -27,18 +23,17 @@ QString coefficientBoxName(int number)
 // Numbers run down each column of the grid, column after column.
 QSpinBox* addCoefficientBox(QDialog* dialog, QGridLayout* grid, int number)
 {
-    auto* box = new QSpinBox(dialog);
-    box->setObjectName(coefficientBoxName(number));
-    box->setRange(-CoefficientLimit, CoefficientLimit);
+    auto* box = createNamed<QSpinBox>(dialog, qPrintable(coefficientBoxName(number)));
+    box->setRange(-kCoefficientLimit, kCoefficientLimit);
     box->setValue(0);
-    grid->addWidget(box, (number - 1) % MatrixSide, (number - 1) / MatrixSide, 1, 1);
+    grid->addWidget(box, (number - 1) % FilterMatrix::kSide, (number - 1) / FilterMatrix::kSide, 1,
+                    1);
     return box;
 }
 
 QLabel* addHeaderLabel(QDialog* dialog, QVBoxLayout* column, const char* name)
 {
-    auto* label = new QLabel(dialog);
-    label->setObjectName(QString::fromLatin1(name));
+    auto* label = createNamed<QLabel>(dialog, name);
     label->setSizePolicy(QSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed));
     label->setMinimumSize(QSize(382, 12));
     label->setMaximumSize(QSize(16777215, 12));
@@ -67,16 +62,13 @@ void EditFilterDialogForm::setupForm(QDialog* dialog)
     dialog->setSizeGripEnabled(false);
     dialog->setModal(false);
 
-    verticalLayout = new QVBoxLayout(dialog);
-    verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
+    verticalLayout = createNamed<QVBoxLayout>(dialog, "verticalLayout");
     label_2 = addHeaderLabel(dialog, verticalLayout, "label_2");
-    customNameLineEdit = new QLineEdit(dialog);
-    customNameLineEdit->setObjectName(QStringLiteral("customNameLineEdit"));
+    customNameLineEdit = createNamed<QLineEdit>(dialog, "customNameLineEdit");
     verticalLayout->addWidget(customNameLineEdit);
     label = addHeaderLabel(dialog, verticalLayout, "label");
 
-    matrixGridLayout = new QGridLayout();
-    matrixGridLayout->setObjectName(QStringLiteral("matrixGridLayout"));
+    matrixGridLayout = createNamed<QGridLayout>(nullptr, "matrixGridLayout");
     matrixGridLayout->setSizeConstraint(QLayout::SetMaximumSize);
     matrixGridLayout->setHorizontalSpacing(6);
     matrixGridLayout->setVerticalSpacing(12);
@@ -107,14 +99,11 @@ void EditFilterDialogForm::setupForm(QDialog* dialog)
     spinBox_25 = addCoefficientBox(dialog, matrixGridLayout, 25);
     verticalLayout->addLayout(matrixGridLayout);
 
-    horizontalLayout = new QHBoxLayout();
-    horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
+    horizontalLayout = createNamed<QHBoxLayout>(nullptr, "horizontalLayout");
     horizontalLayout->setSizeConstraint(QLayout::SetDefaultConstraint);
-    cancelButton = new QPushButton(dialog);
-    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton = createNamed<QPushButton>(dialog, "cancelButton");
     horizontalLayout->addWidget(cancelButton);
-    okButton = new QPushButton(dialog);
-    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton = createNamed<QPushButton>(dialog, "okButton");
     horizontalLayout->addWidget(okButton);
     verticalLayout->addLayout(horizontalLayout);
 
@@ -138,21 +127,18 @@ void EditFilterDialogForm::setupForm(QDialog* dialog)
 
 void EditFilterDialogForm::retranslateForm(QDialog* dialog)
 {
-    dialog->setWindowTitle(QCoreApplication::translate("EditFilterDialog", "Edit filter", nullptr));
-    label_2->setText(QCoreApplication::translate(
-        "EditFilterDialog", "Enter a custom name for the filter (leave blank for default).",
-        nullptr));
-    label->setText(
-        QCoreApplication::translate("EditFilterDialog", "Apply a convolution matrix.", nullptr));
+    const auto text = [](const char* source) { return translated("EditFilterDialog", source); };
+    dialog->setWindowTitle(text("Edit filter"));
+    label_2->setText(text("Enter a custom name for the filter (leave blank for default)."));
+    label->setText(text("Apply a convolution matrix."));
 #if QT_CONFIG(whatsthis)
-    const QString coefficientHelp = QCoreApplication::translate(
-        "EditFilterDialog", "A coefficient value which will be used to compute the output map.",
-        nullptr);
+    const QString coefficientHelp =
+        text("A coefficient value which will be used to compute the output map.");
     for (QSpinBox* box : coefficientBoxes())
         box->setWhatsThis(coefficientHelp);
 #endif
-    cancelButton->setText(QCoreApplication::translate("EditFilterDialog", "Cancel", nullptr));
-    okButton->setText(QCoreApplication::translate("EditFilterDialog", "OK", nullptr));
+    cancelButton->setText(text("Cancel"));
+    okButton->setText(text("OK"));
 }
 
 EditFilterDialog::EditFilterDialog(QWidget* parent)

@@ -20,8 +20,7 @@ class QVBoxLayout;
 // Spin box number N (spinBox is 1, spinBox_N the others) holds coefficient N - 1.
 struct EditFilterDialogForm
 {
-    static constexpr int CoefficientCount = 25;
-    using CoefficientBoxes = std::array<QSpinBox*, CoefficientCount>;
+    using CoefficientBoxes = std::array<QSpinBox*, FilterMatrix::kCoefficientCount>;
 
     QVBoxLayout* verticalLayout = nullptr;
     QLabel* label_2 = nullptr;

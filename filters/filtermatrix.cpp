@@ -8,9 +8,8 @@
 
 namespace {
 
-// A neighbour reaches this many points each way from the centre (5 x 5 matrix).
-constexpr int kReach = 2;
-constexpr int kSide = 2 * kReach + 1;
+// A neighbour reaches this many points each way from the centre.
+constexpr int kReach = FilterMatrix::kSide / 2;
 
 // One non-zero coefficient: the neighbour offset it reads and its weight.
 struct Tap
@@ -28,7 +27,7 @@ std::vector<Tap> nonZeroTaps(const FilterMatrix::Coefficients& coefficients)
     taps.reserve(coefficients.size());
     for (int k = 0; k < int(coefficients.size()); ++k) {
         if (coefficients[std::size_t(k)] != 0) {
-            taps.push_back({k % kSide - kReach, k / kSide - kReach,
+            taps.push_back({k % FilterMatrix::kSide - kReach, k / FilterMatrix::kSide - kReach,
                             static_cast<float>(coefficients[std::size_t(k)])});
         }
     }

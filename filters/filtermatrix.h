@@ -3,6 +3,7 @@
 #include "filters/filter.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 // A 5 x 5 convolution. Coefficient k weights the input point at offset
@@ -12,7 +13,10 @@
 class FilterMatrix : public Filter
 {
 public:
-    using Coefficients = std::array<std::int32_t, 25>;
+    // The matrix is kSide x kSide coefficients.
+    static constexpr int kSide = 5;
+    static constexpr std::size_t kCoefficientCount = std::size_t(kSide) * kSide;
+    using Coefficients = std::array<std::int32_t, kCoefficientCount>;
 
     FilterMatrix();
     explicit FilterMatrix(const QString& name);

@@ -46,10 +46,10 @@ float randomBetween(std::int32_t min, std::int32_t max)
 {
     // Unsigned so that extreme bounds wrap like the 32-bit difference they are.
     const auto span = std::int32_t(std::uint32_t(max) - std::uint32_t(min));
-    return float(PlatformRandom::next()) / 32767.0f * float(span) + float(min);
+    return float(PlatformRandom::next()) / float(PlatformRandom::kMax) * float(span) + float(min);
 }
 
 float randomUnit()
 {
-    return float(PlatformRandom::next()) / 32767.0f;
+    return float(PlatformRandom::next()) / float(PlatformRandom::kMax);
 }

@@ -27,7 +27,6 @@ public:
     MapBuilder& setLength(std::int32_t length);
 
 protected:
-    const Seed* seed() const { return seed_.get(); }
     std::uint32_t width() const { return width_; }
     std::uint32_t length() const { return length_; }
 
@@ -42,8 +41,9 @@ private:
     std::uint32_t length_ = 0;
 };
 
-// rand() / 32767 * (max - min) + min in single precision: min for 0, max for
-// 32767. The difference is an integer one.
+// The next platform random value v as v / 32767 * (max - min) + min in single
+// precision: min for 0, max for 32767. The difference is an integer one.
 float randomBetween(std::int32_t min, std::int32_t max);
-// rand() / 32767 in single precision, 0.0 to 1.0 both included.
+// The next platform random value over 32767 in single precision, 0.0 to 1.0
+// both included.
 float randomUnit();

@@ -1,9 +1,9 @@
 #include "generators/peakdraws.h"
 
 namespace {
-constexpr float spreadDeviation = 4.0f;
+constexpr float kSpreadDeviation = 4.0f;
 // 2 pi rounded to single precision.
-constexpr float fullTurn = 6.2831855f;
+constexpr float kFullTurn = 6.2831855f;
 } // namespace
 
 PeakShapeDraws::PeakShapeDraws(std::uint32_t width, std::uint32_t length)
@@ -17,9 +17,9 @@ PeakShapeDraws::PeakShapeDraws(std::uint32_t width, std::uint32_t length)
 
 Peak PeakShapeDraws::draw(MersenneDraws& draws, float centreX, float centreY) const
 {
-    const float spreadX = draws.normal(spreadXMean_, spreadDeviation);
-    const float spreadY = draws.normal(spreadYMean_, spreadDeviation);
+    const float spreadX = draws.normal(spreadXMean_, kSpreadDeviation);
+    const float spreadY = draws.normal(spreadYMean_, kSpreadDeviation);
     const float height = draws.normal(heightMean_, heightDeviation_);
-    const float angle = draws.uniform(0.0f, fullTurn);
+    const float angle = draws.uniform(0.0f, kFullTurn);
     return Peak(centreX, centreY, spreadX, spreadY, height, angle);
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace {
-constexpr float scatterAboutCurve = 2.0f;
+constexpr float kScatterAboutCurve = 2.0f;
 
 std::unique_ptr<Polynomial> drawCurve(MersenneDraws& draws)
 {
@@ -30,7 +30,7 @@ std::unique_ptr<Map> PeaksMountainChainMapBuilder::build()
     std::vector<Peak> peaks;
     for (std::int32_t i = 0; float(i) < float(count); ++i) {
         const float centreX = draws.uniform(0.0f, float(width()));
-        const float centreY = draws.normal(curve->evaluate(centreX), scatterAboutCurve);
+        const float centreY = draws.normal(curve->evaluate(centreX), kScatterAboutCurve);
         peaks.push_back(shape.draw(draws, centreX, centreY));
     }
     return mapFromPeaks(width(), length(), peaks);

@@ -16,8 +16,6 @@ class Polynomial
 public:
     explicit Polynomial(std::vector<PolynomialTerm> terms);
 
-    const std::vector<PolynomialTerm>& terms() const { return terms_; }
-
     // 0 plus pow(x, exponent) * coefficient for each term in order; an
     // exponent of 0 contributes the coefficient itself, also at x = 0.
     float evaluate(float x) const;

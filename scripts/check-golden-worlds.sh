@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the golden-world printer with g++ and clang++, each at -O0 and -O2,
-# and checks that all four print the same checksums and that these match the
-# table in tests/generators/goldenworlds.h (the printer fails on a mismatch).
+# and checks that all four print the same checksums (worlds, filtered worlds
+# and drop paths) and that the worlds' match the table in
+# tests/generators/goldenworlds.cpp (the printer fails on a mismatch).
 # Then reckons the table again with the independent Python model when python3
 # is at hand. A world must not depend on the compiler or the optimiser.
 set -euo pipefail
@@ -11,7 +12,8 @@ trap 'rm -rf "$work"' EXIT
 
 sources=(
   "$root/terrain/map.cpp" "$root/terrain/seed.cpp" "$root/terrain/platformrandom.cpp"
-  "$root"/generators/*.cpp "$root/tests/generators/goldenworlds_main.cpp"
+  "$root"/generators/*.cpp "$root"/filters/filter{matrix,pipeline}.cpp "$root"/drop/*.cpp
+  "$root/tests/generators/goldenworlds.cpp"
 )
 read -r -a qt_cflags <<<"$(pkg-config --cflags Qt5Core Qt5Gui)"
 read -r -a qt_libs <<<"$(pkg-config --libs Qt5Core Qt5Gui)"
@@ -41,7 +43,7 @@ cat "$work/$reference.txt"
 
 if command -v python3 >/dev/null; then
   if ! python3 "$root/tests/generators/golden_worlds.py" \
-    --check "$root/tests/generators/goldenworlds.h" >"$work/python.txt"; then
+    --check "$root/tests/generators/goldenworlds.cpp" >"$work/python.txt"; then
     cat "$work/python.txt"
     status=1
   fi

@@ -14,10 +14,32 @@ TERRAVIK_PACKAGES=(
   appstream shared-mime-info time
 )
 
+# The cross compiler, the arm64 Qt the core links (libraries, headers, CMake
+# files; the OpenGL ones only because the top CMakeLists looks for them) and
+# qemu to run the result: the ARM64 golden-world check's needs.
+TERRAVIK_ARM64_PACKAGES=(
+  g++-aarch64-linux-gnu qemu-user
+  qtbase5-dev:arm64 libqt5concurrent5:arm64 libqt5opengl5-dev:arm64 libglu1-mesa-dev:arm64
+)
+
 terravik_install_packages() {
+  terravik_install_missing "${TERRAVIK_PACKAGES[@]}"
+}
+
+terravik_install_arm64_packages() {
+  local sudo=()
+  if ((EUID != 0)); then sudo=(sudo); fi
+  if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+    "${sudo[@]}" dpkg --add-architecture arm64
+  fi
+  terravik_install_missing "${TERRAVIK_ARM64_PACKAGES[@]}"
+}
+
+# terravik_install_missing <package...>: apt-get installs those not installed.
+terravik_install_missing() {
   local missing=()
   local package
-  for package in "${TERRAVIK_PACKAGES[@]}"; do
+  for package in "$@"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
       missing+=("$package")
     fi

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Sets up this machine, builds Terravik three times (build/ as shipped,
 # build-asan/ with AddressSanitizer, LeakSanitizer and UBSan, build-fuzz/ with
-# clang's libFuzzer), checks formatting and clang-tidy, and runs the whole
-# suite in each build. Widget tests need a display: without one, CTest runs under Xvfb.
+# clang's libFuzzer), checks formatting and clang-tidy, runs the whole suite in
+# each build, and checks that an aarch64 build (build-arm64/, under qemu) makes
+# the same worlds. Widget tests need a display: without one, CTest runs under Xvfb.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 source "$here/setup.sh"
 
 terravik_install_packages
+terravik_install_arm64_packages
 SECONDS=0
 terravik_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 terravik_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTERRAVIK_SANITIZE=ON -DTERRAVIK_BUILD_BENCH=OFF
@@ -33,4 +35,12 @@ for dir in build build-asan build-fuzz; do
   (cd "$root/$dir" && "${with_display[@]}" ctest --output-on-failure -j "$(nproc)") || status=1
   echo "=== Tests in $dir took ${SECONDS} s ==="
 done
+
+echo "=== The same worlds on aarch64 ==="
+SECONDS=0
+"$here/check-golden-worlds-arm64.sh" || status=1
+echo "=== aarch64 check took ${SECONDS} s ==="
+
+echo "=== Lines of C++ ==="
+"$here/count-lines.sh"
 exit "$status"

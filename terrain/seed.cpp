@@ -5,14 +5,29 @@
 #include <cmath>
 #include <ctime>
 
+namespace {
+
+// Decimal digits of value (0 has one), 1 to 10.
+int digitCount(std::uint32_t value)
+{
+    int digits = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++digits;
+    }
+    return digits;
+}
+
+} // namespace
+
 Seed::Seed(const QByteArray& text)
 {
     // Unsigned arithmetic so that the sums wrap instead of overflowing.
-    std::array<std::uint32_t, SlotCount> sums{};
+    std::array<std::uint32_t, kSlotCount> sums{};
     for (int i = 0; i < text.size(); ++i) {
-        sums[std::size_t(i % SlotCount)] += static_cast<unsigned char>(text[i]);
+        sums[std::size_t(i % kSlotCount)] += static_cast<unsigned char>(text[i]);
     }
-    for (int i = 0; i < SlotCount; ++i) {
+    for (int i = 0; i < kSlotCount; ++i) {
         slots_[std::size_t(i)] = std::int32_t(sums[std::size_t(i)]);
     }
 }
@@ -23,16 +38,6 @@ Seed::Seed()
     for (auto& slot : slots_) {
         slot = PlatformRandom::next();
     }
-}
-
-int Seed::digitCount(std::uint32_t value)
-{
-    int digits = 1;
-    while (value >= 10) {
-        value /= 10;
-        ++digits;
-    }
-    return digits;
 }
 
 std::int32_t Seed::toInt() const

@@ -10,7 +10,7 @@
 class Seed
 {
 public:
-    static constexpr int SlotCount = 16;
+    static constexpr int kSlotCount = 16;
 
     // Byte i of the text, read as 0 to 255, adds to slot i mod 16.
     explicit Seed(const QByteArray& text);
@@ -20,15 +20,13 @@ public:
     // The seed with these slot values, e.g. a clock seed read back from a file.
     explicit Seed(const std::array<std::int32_t, 16>& slots) : slots_(slots) {}
 
-    std::int32_t slot(int index) const { return slots_[std::size_t(index)]; }
+    // The slots, e.g. to keep a clock seed in a world file.
+    const std::array<std::int32_t, kSlotCount>& slotValues() const { return slots_; }
 
     // r = r * (10^d + 1) + a over the slots in order, where d is the number of
     // decimal digits of slot a read as unsigned; all with 32-bit wrap-around.
     std::int32_t toInt() const;
 
-    // Decimal digits of value (0 has one), 1 to 10.
-    static int digitCount(std::uint32_t value);
-
 private:
-    std::array<std::int32_t, SlotCount> slots_{};
+    std::array<std::int32_t, kSlotCount> slots_{};
 };

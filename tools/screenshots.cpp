@@ -10,9 +10,10 @@
 #include "filters/editfilterdialog.h"
 #include "terrain/map.h"
 #include "tools/dropstartpicker.h"
-#include "tools/modaldialoganswer.h"
 #include "tools/screencapture.h"
 #include "view/glwidget.h"
+#include "view/terrainmesh.h"
+#include "windowdriver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,60 +64,42 @@ constexpr int DropWheelNotches = -5;
 // A left drag moves the point looked at by 1/32 scene unit per pixel.
 constexpr float PixelsPerSceneUnit = 32.0f;
 
-// The view's own mouse handlers move the camera, as a user's mouse would.
-void sendMouse(QWidget* view, QEvent::Type type, const QPoint& position, Qt::MouseButton button,
-               Qt::MouseButtons held)
-{
-    QMouseEvent event(type, QPointF(position), view->mapToGlobal(position), button, held,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(view, &event);
-}
-
-// Right drag turns the terrain: half a degree per pixel.
-void dragWithRightButton(QWidget* view, const QPoint& offset)
+// The view's own mouse handlers move the camera, as a user's mouse would: a
+// right drag turns by half a degree per pixel, a left drag moves the point
+// looked at, each wheel notch forward moves the eye 10 % further away.
+void dragFromCentre(QWidget* view, Qt::MouseButton button, const QPoint& offset)
 {
     const QPoint from = view->rect().center();
-    sendMouse(view, QEvent::MouseButtonPress, from, Qt::RightButton, Qt::RightButton);
-    sendMouse(view, QEvent::MouseMove, from + offset, Qt::NoButton, Qt::RightButton);
-    sendMouse(view, QEvent::MouseButtonRelease, from + offset, Qt::RightButton, Qt::NoButton);
+    WindowDriver::drag(*view, button, from, from + offset);
 }
 
-// Left drag moves the point looked at: 1/32 scene unit per pixel.
-void dragWithLeftButton(QWidget* view, const QPoint& offset)
-{
-    const QPoint from = view->rect().center();
-    sendMouse(view, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(view, QEvent::MouseMove, from + offset, Qt::NoButton, Qt::LeftButton);
-    sendMouse(view, QEvent::MouseButtonRelease, from + offset, Qt::LeftButton, Qt::NoButton);
-}
-
-// Each notch forward moves the eye 10 % further away; backward, 10 % closer.
 void turnWheel(QWidget* view, int notches)
 {
-    const QPointF position(view->rect().center());
     for (int i = 0; i < std::abs(notches); ++i) {
-        const QPoint angle(0, notches > 0 ? 120 : -120);
-        QWheelEvent event(position, QPointF(view->mapToGlobal(position.toPoint())), QPoint(), angle,
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(view, &event);
+        WindowDriver::turnWheel(*view, QPoint(0, notches > 0 ? 120 : -120));
     }
 }
 
-// The middle of every drop path of the map, in the view's scene coordinates:
-// a fifth of the map's units, height upwards, the map's centre at the origin.
+// The middle of every drop path of the map, in the view's scene coordinates.
 QVector3D dropPathsMiddle(const Map& map)
 {
     QVector3D sum;
     int count = 0;
     for (const WaterDrop* drop : map.drops()) {
         for (const MapPoint& point : drop->path()) {
-            sum += QVector3D(point.x(), point.z(), point.y());
+            sum += TerrainMesh::scenePoint(point.x(), point.y(), point.z(), int(map.width()),
+                                           int(map.length()));
             ++count;
         }
     }
-    const QVector3D middle = count > 0 ? sum / float(count) : QVector3D();
-    return QVector3D(middle.x() / 5.0f - float(map.width()) / 10.0f, middle.y() / 5.0f,
-                     middle.z() / 5.0f - float(map.length()) / 10.0f);
+    return count > 0 ? sum / float(count) : QVector3D();
+}
+
+// Runs the command that opens a modal dialog and answers it from inside.
+template <typename Dialog>
+void answered(const std::function<void()>& open, const std::function<void(Dialog&)>& answer)
+{
+    WindowDriver::answerModal<Dialog>(open, answer);
 }
 
 class ScreenshotTour
@@ -152,16 +135,8 @@ private:
 
     void makeWorld()
     {
-        answerNextModalDialog([](QWidget* dialog) {
-            NewWorldDialogForm* form = static_cast<NewWorldDialog*>(dialog)->form();
-            form->comboBox->setCurrentIndex(MountainPeaks);
-            form->checkBox->setChecked(false);
-            form->seed->setText(QString::fromLatin1(SeedText));
-            form->sizeX->setValue(WorldSize);
-            form->sizeY->setValue(WorldSize);
-            form->buttonBox->button(QDialogButtonBox::Ok)->click();
-        });
-        form_.actionNewWorld->trigger();
+        WindowDriver::runNewWorld(
+            window_, {MountainPeaks, QString::fromLatin1(SeedText), WorldSize, WorldSize});
     }
 
     // Backs the camera off until the whole world fits and turns it a little,
@@ -169,22 +144,17 @@ private:
     void frameWorld()
     {
         turnWheel(form_.widget, WheelNotchesOut);
-        dragWithRightButton(form_.widget, CameraTurn);
+        dragFromCentre(form_.widget, Qt::RightButton, CameraTurn);
     }
 
     void addSmoothingFilter()
     {
         form_.tabWidget->setCurrentWidget(form_.tabFilters);
-        answerNextModalDialog([](QWidget* dialog) {
-            EditFilterDialogForm* form = static_cast<EditFilterDialog*>(dialog)->form();
-            form->customNameLineEdit->setText(QString::fromLatin1(FilterName));
-            const EditFilterDialogForm::CoefficientBoxes boxes = form->coefficientBoxes();
-            for (int k = 0; k < EditFilterDialogForm::CoefficientCount; ++k) {
-                boxes[k]->setValue(BinomialRow[k % 5] * BinomialRow[k / 5]);
-            }
-            form->okButton->click();
-        });
-        form_.addFilterButton->click();
+        WindowDriver::FilterEntry smooth{QString::fromLatin1(FilterName), {}, true};
+        for (int k = 0; k < 25; ++k) {
+            smooth.values[k] = BinomialRow[std::size_t(k % 5)] * BinomialRow[std::size_t(k / 5)];
+        }
+        WindowDriver::runFilterDialog(form_.addFilterButton, smooth);
     }
 
     // Opens the first filter for editing and photographs the dialog over the
@@ -193,14 +163,15 @@ private:
     {
         form_.filterListWidget->setCurrentRow(0);
         bool ok = false;
-        answerNextModalDialog([this, &ok](QWidget* dialog) {
-            const QRect view = screenRect(form_.widget);
-            dialog->move(view.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
-            settle(SettleMilliseconds);
-            ok = capture("filter-dialog.png", screenRect(&window_).united(screenRect(dialog)));
-            static_cast<EditFilterDialog*>(dialog)->form()->cancelButton->click();
-        });
-        form_.editFilterButton->click();
+        answered<EditFilterDialog>(
+            [this] { form_.editFilterButton->click(); },
+            [this, &ok](EditFilterDialog& dialog) {
+                const QRect view = screenRect(form_.widget);
+                dialog.move(view.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
+                settle(SettleMilliseconds);
+                ok = capture("filter-dialog.png", screenRect(&window_).united(screenRect(&dialog)));
+                dialog.form()->cancelButton->click();
+            });
         return ok;
     }
 
@@ -217,9 +188,9 @@ private:
             form_.pushButtonGoutteRes->click();
         }
         form_.actionCenter->trigger();
-        dragWithRightButton(form_.widget, DropCameraTurn);
+        dragFromCentre(form_.widget, Qt::RightButton, DropCameraTurn);
         turnWheel(form_.widget, DropWheelNotches);
-        dragWithLeftButton(form_.widget, panTowards(dropPathsMiddle(map)));
+        dragFromCentre(form_.widget, Qt::LeftButton, panTowards(dropPathsMiddle(map)));
     }
 
     // The left drag that brings the scene point to the middle of the view,

@@ -1,6 +1,5 @@
 #include "view/glwidget.h"
 
-#include "drop/waterdrop.h"
 #include "terrain/map.h"
 #include "view/terrainmesh.h"
 #include "world/worldbuild.h"
@@ -8,14 +7,14 @@
 #include <GL/glu.h>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <cstdlib>
 #include <utility>
 
 namespace {
 
 // Camera steps: half a degree of turn and 1/32 scene unit of pan per pixel.
-const int rotationPerPixel = 8;
-const float panPerPixel = 0.03125f;
-const float startingDistance = -10.0f;
+constexpr int kRotationPerPixel = 8;
+constexpr float kPanPerPixel = 0.03125f;
 
 void drawAxis(QGLWidget& view, const QColor& tipColour, float x, float y, float z)
 {
@@ -102,8 +101,8 @@ void GLWidget::rebuildMesh()
     TerrainMesh::buildTriangles(gridVertices_, meshWidth_, meshLength_, triangleVertices_);
     colourTriangles();
     fillGridBuffer();
-    TerrainMesh::buildDropLines(map, meshWidth_, meshLength_, dropLines_, pathVertices_);
-    fillPathBuffer();
+    fillPathBuffer(
+        TerrainMesh::buildDropLines(map, meshWidth_, meshLength_, dropLines_, pathVertices_));
 
     // The commands that rebuild show the wait cursor while they work.
     setCursor(Qt::ArrowCursor);
@@ -118,21 +117,15 @@ void GLWidget::fillGridBuffer()
     gridBuffer_.release();
 }
 
-// The path buffer takes every drop's path in scene coordinates, one drop after
-// the other, rather than only the last drop's path kept in pathVertices_.
-// Painting reads neither buffer; they hold the mesh for GPU-side drawing.
-void GLWidget::fillPathBuffer()
+// The path buffer is sized for every drop's path, as the drop lines count them,
+// and holds the last drop's path kept in pathVertices_. Both buffers are filled
+// at every rebuild but never drawn from: painting reads the arrays in memory.
+void GLWidget::fillPathBuffer(int pathPoints)
 {
-    QVector<QVector3D> allPaths;
-    for (const WaterDrop* drop : filteredMap_->drops()) {
-        for (const MapPoint& point : drop->path()) {
-            allPaths.append(
-                TerrainMesh::scenePoint(point.x(), point.y(), point.z(), meshWidth_, meshLength_));
-        }
-    }
     pathBuffer_.create();
     pathBuffer_.bind();
-    pathBuffer_.allocate(allPaths.constData(), allPaths.size() * int(sizeof(QVector3D)));
+    pathBuffer_.allocate(pathPoints * int(sizeof(QVector3D)));
+    pathBuffer_.write(0, pathVertices_.constData(), pathVertices_.size() * int(sizeof(QVector3D)));
     pathBuffer_.release();
 }
 
@@ -266,13 +259,13 @@ void GLWidget::mouseMoveEvent(QMouseEvent* event)
     const int dx = event->x() - lastPos_.x();
     const int dy = event->y() - lastPos_.y();
     if (event->buttons() & Qt::RightButton) {
-        xRot_ += rotationPerPixel * dy;
-        yRot_ += rotationPerPixel * dx;
+        xRot_ += kRotationPerPixel * dy;
+        yRot_ += kRotationPerPixel * dx;
     }
     if (event->buttons() & Qt::LeftButton) {
         setCursor(Qt::ClosedHandCursor);
-        centerX_ -= float(dx) * panPerPixel;
-        centerY_ += float(dy) * panPerPixel;
+        centerX_ -= float(dx) * kPanPerPixel;
+        centerY_ += float(dy) * kPanPerPixel;
     }
     lastPos_ = event->pos();
     updateGL();
@@ -280,14 +273,17 @@ void GLWidget::mouseMoveEvent(QMouseEvent* event)
 
 void GLWidget::wheelEvent(QWheelEvent* event)
 {
-    const int delta = event->angleDelta().y();
+    // The larger of the two deltas, as the wheel's single delta of old was, so
+    // that horizontal scrolling and tilt wheels zoom too.
+    const QPoint angle = event->angleDelta();
+    const int delta = std::abs(angle.x()) > std::abs(angle.y()) ? angle.x() : angle.y();
     distance_ = float((delta / 1200.0 + 1.0) * distance_);
     updateGL();
 }
 
 void GLWidget::resetCamera()
 {
-    distance_ = startingDistance;
+    distance_ = kStartingDistance;
     xRot_ = 0.0;
     yRot_ = 0.0;
     zRot_ = 0.0;

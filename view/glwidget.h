@@ -88,10 +88,6 @@ public:
     void setColourByHeight(bool on);
     bool colourByHeight() const { return colourByHeight_; }
 
-    const QVector<QVector3D>& meshTriangles() const { return triangleVertices_; }
-    const QVector<QVector3D>& meshGrid() const { return gridVertices_; }
-    const QVector<QVector<QVector3D>>& meshDropLines() const { return dropLines_; }
-
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -102,9 +98,11 @@ protected:
     void paintGL() override;
 
 private:
+    static constexpr float kStartingDistance = -10.0f;
+
     void resetCamera();
     void fillGridBuffer();
-    void fillPathBuffer();
+    void fillPathBuffer(int pathPoints);
     double aspectRatio() const;
     void drawTerrain();
     void drawDropPaths();
@@ -125,7 +123,7 @@ private:
     int cellColumns_ = 0;
     int cellRows_ = 0;
     QPoint lastPos_;
-    float distance_ = -10.0f;
+    float distance_ = kStartingDistance;
     double xRot_ = 0.0;
     double yRot_ = 0.0;
     double zRot_ = 0.0;

@@ -40,7 +40,7 @@ std::vector<FilterRecord> filterRecords(const FilterList& filters)
 void replayDrops(Map& filtered, const std::vector<DropRecord>& drops)
 {
     for (const DropRecord& drop : drops) {
-        filtered.replayDrop(drop.x, drop.y, drop.steps, DropRun::StepLength);
+        filtered.replayDrop(drop.x, drop.y, drop.steps, DropRun::kStepLength);
     }
 }
 

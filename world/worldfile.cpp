@@ -184,12 +184,12 @@ bool readSeed(Checker& check, const QJsonValue& value, SeedRecord& seed)
         if (!check.array(object.value(QStringLiteral("clock")), slotsWhere, slotValues)) {
             return false;
         }
-        if (slotValues.size() != Seed::SlotCount) {
+        if (slotValues.size() != Seed::kSlotCount) {
             return check.fail(
-                QStringLiteral("%1 must hold %2 numbers").arg(slotsWhere).arg(Seed::SlotCount));
+                QStringLiteral("%1 must hold %2 numbers").arg(slotsWhere).arg(Seed::kSlotCount));
         }
         seed.fromClock = true;
-        for (int i = 0; i < Seed::SlotCount; ++i) {
+        for (int i = 0; i < Seed::kSlotCount; ++i) {
             double slot = 0;
             if (!check.wholeNumber(slotValues.at(i), std::numeric_limits<std::int32_t>::min(),
                                    std::numeric_limits<std::int32_t>::max(),

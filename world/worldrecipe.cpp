@@ -12,9 +12,7 @@ SeedRecord SeedRecord::ofClock()
     const Seed seed;
     SeedRecord record;
     record.fromClock = true;
-    for (int i = 0; i < Seed::SlotCount; ++i) {
-        record.clockSlots[std::size_t(i)] = seed.slot(i);
-    }
+    record.clockSlots = seed.slotValues();
     return record;
 }
 

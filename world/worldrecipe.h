@@ -17,7 +17,7 @@
 // slots a clock seed drew (the clock itself cannot be read again).
 struct SeedRecord
 {
-    using Slots = std::array<std::int32_t, Seed::SlotCount>;
+    using Slots = std::array<std::int32_t, Seed::kSlotCount>;
 
     bool fromClock = false;
     QByteArray text;

@@ -14,7 +14,7 @@ Prints one line "<generator> <seed text as hex> <width> <length> <checksum>"
 per world; the checksum is 32-bit FNV-1a over the four bytes of each height's
 float32 bit pattern (least significant byte first), in the map's point order.
 
-Usage: golden_worlds.py [--check goldenworlds.h]
+Usage: golden_worlds.py [--check goldenworlds.cpp]
 """
 
 import math
@@ -287,7 +287,7 @@ WORLDS = [
         (b"x", 1, 1),
         (b"\xff\x80 seventeen bytes", 20, 30),
     )
-]
+] + [("peaks", b"four 71101", 9, 9)]  # its first platform value is 0: exactly 4 peaks
 
 
 def main():

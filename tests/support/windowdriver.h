@@ -1,19 +1,16 @@
 #pragma once
 
-// Driving the main window as a user does: typing, clicks, mouse drags, and
-// answers to the modal dialogs its commands open.
+// The main window driven as a user drives it, and what its view shows; for the
+// widget tests, the UI benchmark and the screenshot tool.
 
 #include "app/mainwindow.h"
 #include "app/mainwindowform.h"
 #include "app/newworlddialog.h"
 #include "filters/editfilterdialog.h"
-#include "terrain/map.h"
 #include "view/glwidget.h"
 
 #include <QtTest>
 #include <QtWidgets>
-#include <algorithm>
-#include <cmath>
 #include <functional>
 #include <map>
 
@@ -27,39 +24,33 @@ inline bool showActive(QWidget& window)
     return QTest::qWaitForWindowActive(&window);
 }
 
-inline void typeInto(QWidget& field, const QString& text)
-{
-    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(&field, Qt::Key_Backspace);
-    QTest::keyClicks(&field, text);
-}
-
-inline void typeValue(QDoubleSpinBox& box, double value)
-{
-    typeInto(box, box.locale().toString(value, 'f', box.decimals()));
-}
-
 inline void click(QWidget* widget)
 {
     QTest::mouseClick(widget, Qt::LeftButton);
 }
 
+inline void typeInto(QWidget* field, const QString& text)
+{
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+}
+
 inline void clickRow(QListWidget& list, int row)
 {
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                       list.visualItemRect(list.item(row)).center());
 }
 
 inline QStringList rowTexts(const QListWidget& list)
 {
     QStringList texts;
-    for (int row = 0; row < list.count(); ++row) {
+    for (int row = 0; row < list.count(); ++row)
         texts << list.item(row)->text();
-    }
     return texts;
 }
 
-// QTest's own moves go through the real pointer, which holds no button.
+// QTest's own mouse moves hold no button.
 inline void sendMouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
                       Qt::MouseButtons held)
 {
@@ -67,41 +58,59 @@ inline void sendMouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseBu
     QApplication::sendEvent(&widget, &event);
 }
 
-inline void turnWheel(QWidget& widget, int delta)
+inline void drag(QWidget& widget, Qt::MouseButton button, QPoint from, QPoint to)
+{
+    sendMouse(widget, QEvent::MouseButtonPress, from, button, button);
+    sendMouse(widget, QEvent::MouseMove, to, Qt::NoButton, button);
+    sendMouse(widget, QEvent::MouseButtonRelease, to, button, Qt::NoButton);
+}
+
+// angle: the wheel's turn in eighths of a degree, sideways and forward.
+inline void turnWheel(QWidget& widget, QPoint angle)
 {
     const QPoint at = widget.rect().center();
-    QWheelEvent event(QPointF(at), QPointF(widget.mapToGlobal(at)), QPoint(), QPoint(0, delta),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent event(at, widget.mapToGlobal(at), {}, angle, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(&widget, &event);
 }
 
-// Cursor shapes set on a widget, in order. The echo a native widget's window
-// sends on a shape change is not counted.
+// The frame the view draws now, read back before a buffer swap can change it.
+inline QImage frameOf(GLWidget& view)
+{
+    struct Swap : GLWidget
+    {
+        static void set(GLWidget& view, bool on) { (view.*(&Swap::setAutoBufferSwap))(on); }
+    };
+    Swap::set(view, false);
+    view.updateGL();
+    QImage image = view.grabFrameBuffer();
+    Swap::set(view, true);
+    return image;
+}
+
+// The cursor shapes set on a widget, "wait", "arrow" or the shape's number, each with
+// what `note` says then; the echo that a native widget's window sends is not counted.
 class CursorLog : public QObject
 {
 public:
-    explicit CursorLog(QWidget& widget) : widget_(widget), window_(widget.windowHandle())
+    explicit CursorLog(QWidget& widget, std::function<QString()> note = {})
+        : widget_(widget), window_(widget.windowHandle()), note_(std::move(note))
     {
         widget_.installEventFilter(this);
         window_->installEventFilter(this);
     }
-    ~CursorLog() override
-    {
-        widget_.removeEventFilter(this);
-        if (window_ != nullptr) {
-            window_->removeEventFilter(this);
-        }
-    }
-    QList<Qt::CursorShape> shapes;
+    QString log() const { return entries_.join(", "); }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::CursorChange) {
-            if (watched == window_) {
-                echo_ = true;
-            } else if (!std::exchange(echo_, false)) {
-                shapes << widget_.cursor().shape();
-            }
+        if (event->type() == QEvent::CursorChange && watched == window_) {
+            echo_ = true;
+        } else if (event->type() == QEvent::CursorChange && !std::exchange(echo_, false)) {
+            const Qt::CursorShape shape = widget_.cursor().shape();
+            entries_ << (shape == Qt::WaitCursor    ? QString("wait")
+                         : shape == Qt::ArrowCursor ? QString("arrow")
+                                                    : QString::number(shape)) +
+                            (note_ && !note_().isEmpty() ? " " + note_() : QString());
         }
         return false;
     }
@@ -109,41 +118,38 @@ public:
 private:
     QWidget& widget_;
     QPointer<QWindow> window_;
+    std::function<QString()> note_;
+    QStringList entries_;
     bool echo_ = false;
 };
 
-// A command's dialog runs a nested event loop, so a timer inside it answers.
-// True when exactly one Dialog opened and was answered; any other dialog, or
-// one the answer leaves open, is rejected so that the test fails, not hangs.
+// A command's dialog runs a nested event loop, so a timer inside it answers. True when
+// one Dialog opened and was answered; any other modal, or one left open, is rejected.
 template <typename Dialog>
 bool answerModal(const std::function<void()>& open, const std::function<void(Dialog&)>& answer)
 {
-    int answered = 0;
-    int wrong = 0;
-    int ticks = 0;
+    int answered = 0, wrong = 0, ticks = 0;
     QPointer<QDialog> answering;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible()) {
-            return;
-        }
         auto* expected = qobject_cast<Dialog*>(dialog);
-        if (dialog != answering && expected != nullptr && answered == 0) {
-            ++answered;
+        if (dialog == nullptr || !dialog->isVisible())
+            return;
+        if (dialog != answering && expected != nullptr && answered++ == 0) {
             answering = dialog;
             answer(*expected);
-        } else if (dialog != answering || ++ticks > 500) {
+        } else if (dialog != answering || ++ticks > 2000) {
             ++wrong;
             dialog->reject();
         }
     });
-    timer.start(10);
+    timer.start(1);
     open();
     return answered == 1 && wrong == 0;
 }
 
-// Generator index, seed text (empty: "Random seed" stays checked), size, OK or Cancel.
+// Generator index, seed text (empty: "Random seed" stays checked), size, OK.
 struct NewWorldChoice
 {
     NewWorldChoice(int generator = 0, QString seedText = {}, int width = 50, int length = 50,
@@ -152,74 +158,56 @@ struct NewWorldChoice
     {}
     int generator;
     QString seedText;
-    int width;
-    int length;
+    int width, length;
     bool ok;
 };
 
-inline bool runNewWorld(MainWindow& window, const NewWorldChoice& choice)
+inline void answerNewWorld(NewWorldDialog& dialog, const NewWorldChoice& choice)
 {
-    return answerModal<NewWorldDialog>(
-        [&] { window.form()->actionNewWorld->trigger(); },
-        [&](NewWorldDialog& dialog) {
-            NewWorldDialogForm& form = *dialog.form();
-            QTest::keyClick(form.comboBox, Qt::Key_Home);
-            for (int i = 0; i < choice.generator; ++i) {
-                QTest::keyClick(form.comboBox, Qt::Key_Down);
-            }
-            if (!choice.seedText.isEmpty()) {
-                // The check box reacts only to its indicator and text.
-                const int middle = form.checkBox->height() / 2;
-                QTest::mouseClick(form.checkBox, Qt::LeftButton, {}, QPoint(middle, middle));
-                QTest::keyClicks(form.seed, choice.seedText);
-            }
-            typeInto(*form.sizeX, QString::number(choice.width));
-            typeInto(*form.sizeY, QString::number(choice.length));
-            click(form.buttonBox->button(choice.ok ? QDialogButtonBox::Ok
-                                                   : QDialogButtonBox::Cancel));
-        });
+    NewWorldDialogForm& form = *dialog.form();
+    QTest::keyClick(form.comboBox, Qt::Key_Home);
+    for (int i = 0; i < choice.generator; ++i)
+        QTest::keyClick(form.comboBox, Qt::Key_Down);
+    if (!choice.seedText.isEmpty()) {
+        QTest::keyClick(form.checkBox, Qt::Key_Space);
+        QTest::keyClicks(form.seed, choice.seedText);
+    }
+    typeInto(form.sizeX, QString::number(choice.width));
+    typeInto(form.sizeY, QString::number(choice.length));
+    click(form.buttonBox->button(choice.ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel));
 }
 
-// The name to type (null: left alone), arrow presses per coefficient index, OK or Cancel.
+inline bool runNewWorld(MainWindow& window, const NewWorldChoice& choice)
+{
+    return answerModal<NewWorldDialog>([&] { window.form()->actionNewWorld->trigger(); },
+                                       [&](NewWorldDialog& d) { answerNewWorld(d, choice); });
+}
+
+// The name to type (null: left alone), coefficient values typed by index, OK.
 struct FilterEntry
 {
-    FilterEntry(QString name = {}, std::map<int, int> presses = {}, bool ok = true)
-        : name(std::move(name)), presses(std::move(presses)), ok(ok)
+    FilterEntry(QString name = {}, std::map<int, int> values = {}, bool ok = true)
+        : name(std::move(name)), values(std::move(values)), ok(ok)
     {}
     QString name;
-    std::map<int, int> presses;
+    std::map<int, int> values;
     bool ok;
 };
 
 inline void answerFilter(EditFilterDialog& dialog, const FilterEntry& entry)
 {
     EditFilterDialogForm& form = *dialog.form();
-    if (!entry.name.isNull()) {
-        typeInto(*form.customNameLineEdit, entry.name);
-    }
-    for (const auto& [index, presses] : entry.presses) {
-        for (int i = 0; i < std::abs(presses); ++i) {
-            QTest::keyClick(form.coefficientBoxes().at(std::size_t(index)),
-                            presses > 0 ? Qt::Key_Up : Qt::Key_Down);
-        }
-    }
+    if (!entry.name.isNull())
+        typeInto(form.customNameLineEdit, entry.name);
+    for (const auto& [index, value] : entry.values)
+        typeInto(form.coefficientBoxes().at(std::size_t(index)), QString::number(value));
     click(entry.ok ? form.okButton : form.cancelButton);
 }
 
-inline bool runAddFilter(MainWindow& window, const FilterEntry& entry)
+inline bool runFilterDialog(QPushButton* button, const FilterEntry& entry)
 {
-    return answerModal<EditFilterDialog>([&] { click(window.form()->addFilterButton); },
+    return answerModal<EditFilterDialog>([&] { click(button); },
                                          [&](EditFilterDialog& d) { answerFilter(d, entry); });
-}
-
-// Same size and the same heights (a NaN matches a NaN).
-inline bool sameHeights(const Map& a, const Map& b)
-{
-    const auto same = [](const MapPoint& p, const MapPoint& q) {
-        return p.z() == q.z() || (std::isnan(p.z()) && std::isnan(q.z()));
-    };
-    return a.width() == b.width() && a.length() == b.length() &&
-           std::equal(a.points().begin(), a.points().end(), b.points().begin(), same);
 }
 
 } // namespace WindowDriver

@@ -1,0 +1,214 @@
+// Every golden world made through the New world command's generator table and
+// hashed (FNV-1a-32 over its heights' float bits, low byte first) against the
+// table, which golden_worlds.py reckons with an independent model; then the
+// seed and the draws at boundaries a world meets once in billions. Last, some
+// of the worlds through filters and with drops run to their end: these have
+// no table, but every build must print the same (check-golden-worlds.sh for
+// compilers and optimisers, check-golden-worlds-arm64.sh for processors).
+#include "drop/droprun.h"
+#include "drop/waterdrop.h"
+#include "filters/filtermatrix.h"
+#include "filters/filterpipeline.h"
+#include "generators/generatorchoice.h"
+#include "generators/mersennedraws.h"
+#include "terrain/platformrandom.h"
+
+#include <QByteArray>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+struct World
+{
+    const char *name, *seedText;
+    int generator, width, length; // generators as the New world dialog numbers them
+    std::uint32_t checksum;
+};
+
+constexpr const char* kHighBytes = "\xff\x80 seventeen bytes";
+
+// clang-format off
+constexpr World kWorlds[] = {
+    {"random abc 50x50",      "abc",        0, 50, 50, 0x3143f5f5u},
+    {"random Terravik 99x99", "Terravik",   0, 99, 99, 0xd4c89cf3u},
+    {"random empty 7x5",      "",           0,  7,  5, 0x360f2e85u},
+    {"random x 1x1",          "x",          0,  1,  1, 0xbb69bc7fu},
+    {"random high 20x30",     kHighBytes,   0, 20, 30, 0xe4bc6644u},
+    {"peaks abc 50x50",       "abc",        1, 50, 50, 0xdbef7565u},
+    {"peaks Terravik 99x99",  "Terravik",   1, 99, 99, 0xf1f82ec9u},
+    {"peaks empty 7x5",       "",           1,  7,  5, 0x7b4d2d87u},
+    {"peaks x 1x1",           "x",          1,  1,  1, 0xd295aa05u},
+    {"peaks high 20x30",      kHighBytes,   1, 20, 30, 0xe3e41dd0u},
+    {"chain abc 50x50",       "abc",        2, 50, 50, 0x3b7ba222u},
+    {"chain Terravik 99x99",  "Terravik",   2, 99, 99, 0xc7a3b997u},
+    {"chain empty 7x5",       "",           2,  7,  5, 0x81f5ff12u},
+    {"chain x 1x1",           "x",          2,  1,  1, 0x3e028f75u},
+    {"chain high 20x30",      kHighBytes,   2, 20, 30, 0x1b6318eau},
+    {"peaks four 9x9",        "four 71101", 1,  9,  9, 0xb410cdd3u},
+};
+// clang-format on
+
+int failures = 0;
+
+void expect(bool holds, const char* what)
+{
+    std::printf("%-48s %s\n", what, holds ? "ok" : "FAILED");
+    failures += holds ? 0 : 1;
+}
+
+constexpr std::uint32_t kEmptyHash = 0x811c9dc5u;
+
+std::uint32_t hashed(std::uint32_t hash, float value)
+{
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int shift = 0; shift < 32; shift += 8)
+        hash = (hash ^ ((bits >> shift) & 0xffu)) * 0x01000193u;
+    return hash;
+}
+
+std::uint32_t checksum(const Map& map)
+{
+    std::uint32_t hash = kEmptyHash;
+    for (const MapPoint& point : map.points())
+        hash = hashed(hash, point.z());
+    return hash;
+}
+
+std::unique_ptr<Map> build(const World& world)
+{
+    const auto builder = makeMapBuilder(world.generator);
+    builder->setSeed(QByteArray(world.seedText)).setWidth(world.width).setLength(world.length);
+    return builder->build();
+}
+
+// Divisors 25, 256 and 19 make the float sums and quotients round; the zero
+// sum leaves the totals undivided.
+struct FilterCase
+{
+    const char* name;
+    int (*weight)(int k);
+};
+const FilterCase kFilters[] = {
+    {"mean", [](int) { return 1; }},
+    {"binomial",
+     [](int k) {
+         const int row[] = {1, 4, 6, 4, 1};
+         return row[k % 5] * row[k / 5];
+     }},
+    {"skewed", [](int k) { return k % 7 - 2; }},
+    {"edges", [](int k) { return k == 12 ? 24 : -1; }},
+};
+
+std::unique_ptr<Filter> makeFilter(const FilterCase& filterCase)
+{
+    FilterMatrix::Coefficients coefficients{};
+    for (int k = 0; k < int(coefficients.size()); ++k)
+        coefficients[std::size_t(k)] = filterCase.weight(k);
+    auto filter = std::make_unique<FilterMatrix>(filterCase.name);
+    filter->setMatrix(coefficients);
+    return filter;
+}
+
+void printFilteredWorlds(const World& world)
+{
+    const auto map = build(world);
+    FilterList all;
+    for (const FilterCase& filterCase : kFilters) {
+        FilterList one;
+        one.push_back(makeFilter(filterCase));
+        std::printf("%s | %-8s 0x%08x\n", world.name, filterCase.name,
+                    unsigned(checksum(*applyFilterList(*map, one))));
+        all.push_back(makeFilter(filterCase));
+    }
+    std::printf("%s | all      0x%08x\n", world.name,
+                unsigned(checksum(*applyFilterList(*map, all))));
+}
+
+void printDropPaths(const World& world, const FilterCase& filterCase)
+{
+    FilterList filters;
+    filters.push_back(makeFilter(filterCase));
+    const auto map = applyFilterList(*build(world), filters);
+    const float starts[][2] = {{20.0f, 20.0f}, {30.5f, 10.25f}, {41.3f, 45.7f}, {5.5f, 47.1f}};
+    for (const auto& start : starts)
+        map->startDrop(start[0], start[1]);
+    std::printf("%s | %s: drops stop after %ld steps\n", world.name, filterCase.name,
+                DropRun::runToEnd(*map));
+    for (const WaterDrop* drop : map->drops()) {
+        std::uint32_t hash = kEmptyHash;
+        for (const MapPoint& point : drop->path())
+            hash = hashed(hashed(hashed(hash, point.x()), point.y()), point.z());
+        std::printf("  drop path of %zu points 0x%08x\n", drop->path().size(), unsigned(hash));
+    }
+}
+
+// Draws on the given raw outputs; true when all of them, and no more, were taken.
+template <typename Draw> bool drawsOn(std::vector<std::uint32_t> outputs, Draw draw)
+{
+    std::size_t used = 0;
+    BasicMersenneDraws draws([&] { return outputs.at(used++); });
+    return draw(draws) && used == outputs.size();
+}
+
+} // namespace
+
+int main()
+{
+    for (const World& world : kWorlds) {
+        const std::uint32_t sum = checksum(*build(world));
+        std::printf("%-24s 0x%08x%s\n", world.name, unsigned(sum),
+                    sum == world.checksum ? "" : " differs from the table");
+        failures += sum == world.checksum ? 0 : 1;
+    }
+
+    // 4294967295 = 3 * 1431655765 = 29 * 148102320 + 15: with three values only
+    // the largest output is rejected, with 29 every output from 4294967280 up.
+    const std::uint32_t max = 4294967295u;
+    const auto integer = [](int low, int high, int expected) {
+        return [=](auto& draws) { return draws.uniformInteger(low, high) == expected; };
+    };
+    expect(drawsOn({max - 1}, integer(1, 3, 3)), "1..3 takes 4294967294");
+    expect(drawsOn({max, max, 4}, integer(1, 3, 2)), "1..3 rejects 4294967295");
+    expect(drawsOn({max - 16}, integer(4, 32, 32)), "4..32 takes 4294967279");
+    expect(drawsOn({max - 15, max, max - 8, 30}, integer(4, 32, 5)),
+           "4..32 rejects from 4294967280");
+    // Normal draws take pairs until u1^2 + u2^2 < 1 and throw the second value
+    // away: U = 0.25, 0.5 gives -2 sqrt(ln 2), the float -1.6651092767715454;
+    // (1, 1) and (1, 0) are drawn again.
+    expect(drawsOn({max, max, max, 2u << 30, 1u << 30, 2u << 30},
+                   [](auto& draws) {
+                       return draws.normal(6.25f, 4.0f) == 6.25f - 4.0f * 1.6651092767715454f;
+                   }),
+           "a normal draw rejects s = 2 and s = 1");
+
+    // Slots of ten digits multiply by (10^10 mod 2^32) + 1 = 1410065409; the
+    // folds were reckoned with Python's exact integers.
+    expect(Seed(QByteArray(16 * 3921569, char(0xff))).toInt() == 2095957488, "ten-digit slots");
+    const Map map(3, 2);
+    expect(!map.pointAt(3, 0) && !map.pointAt(0, 2) && map.pointAt(2, 1)->x() == 2.0f,
+           "no point past the grid");
+    // The clock seed reseeds the platform generator with the time and takes
+    // sixteen values from it.
+    std::time_t now = 0;
+    int seventeenth = 0;
+    do {
+        now = std::time(nullptr);
+        seventeenth = (Seed(), PlatformRandom::next());
+    } while (std::time(nullptr) != now);
+    PlatformRandom::seed(std::uint32_t(now));
+    for (int i = 0; i < Seed::kSlotCount; ++i)
+        PlatformRandom::next();
+    expect(PlatformRandom::next() == seventeenth, "the clock seed");
+
+    // random abc 50x50, peaks Terravik 99x99, chain abc 50x50.
+    for (const std::size_t index : {0, 6, 10})
+        printFilteredWorlds(kWorlds[index]);
+    printDropPaths(kWorlds[0], kFilters[0]);
+    printDropPaths(kWorlds[5], kFilters[1]);
+    printDropPaths(kWorlds[10], kFilters[2]);
+    return failures == 0 ? 0 : 1;
+}

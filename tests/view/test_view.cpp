@@ -1,0 +1,188 @@
+#include "drop/waterdrop.h"
+#include "maps.h"
+#include "windowdriver.h"
+
+#include <QMatrix4x4>
+
+using namespace WindowDriver;
+
+namespace {
+
+// Counts frames so that the tests see which operations redraw.
+class CountingView : public GLWidget
+{
+public:
+    int frames = 0;
+
+protected:
+    void paintGL() override
+    {
+        ++frames;
+        GLWidget::paintGL();
+    }
+};
+
+// Angles in sixteenths of a degree, the point looked at, the eye distance.
+struct Camera
+{
+    QVector3D turns; // sixteenths of a degree
+    QPointF centre;
+    float distance;
+};
+
+// Where the camera puts a scene point: the eye at (0, -d, -d) looking at the centre, up
+// (0, 1, 0), the scene turned about x, y, then z; 30 degrees of field; rows top down.
+QPointF project(const QVector3D& point, QSize size, const Camera& camera)
+{
+    QMatrix4x4 matrix;
+    matrix.perspective(30.0f, float(size.width()) / float(size.height()), 0.1f, 100.0f);
+    matrix.lookAt(QVector3D(0, -camera.distance, -camera.distance),
+                  QVector3D(float(camera.centre.x()), float(camera.centre.y()), 0), {0, 1, 0});
+    matrix.rotate(camera.turns.x() / 16.0f, 1, 0, 0);
+    matrix.rotate(camera.turns.y() / 16.0f, 0, 1, 0);
+    matrix.rotate(camera.turns.z() / 16.0f, 0, 0, 1);
+    const QVector3D ndc = matrix.map(point);
+    return QPointF((ndc.x() + 1.0) * 0.5 * size.width(), (1.0 - ndc.y()) * 0.5 * size.height());
+}
+
+// The colour of a pixel: 'g' the dark grey background, 'w' white, 'r', 'G'
+// or 'b' red, green or blue, '?' anything else.
+char colourOf(QColor c)
+{
+    if (std::abs(c.red() - 128) + std::abs(c.green() - 128) + std::abs(c.blue() - 128) <= 4)
+        return 'g';
+    const int high = (c.red() > 240) + (c.green() > 240) * 2 + (c.blue() > 240) * 4;
+    const int low = (c.red() < 100) + (c.green() < 100) * 2 + (c.blue() < 100) * 4;
+    return high == 7 ? 'w' : high + low != 7 ? '?' : "?rG?b???"[high];
+}
+
+// Whether a pixel within radius of at has the colour; 'x' is any but 'g'.
+bool foundNear(const QImage& image, QPointF at, int radius, char colour)
+{
+    for (int dy = -radius; dy <= radius; ++dy)
+        for (int dx = -radius; dx <= radius; ++dx) {
+            const QPoint p = at.toPoint() + QPoint(dx, dy);
+            const char found = image.valid(p) ? colourOf(image.pixelColor(p)) : ' ';
+            if (found == colour || (colour == 'x' && found != 'g' && found != ' '))
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Camera)
+
+class TestView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        view_ = std::make_unique<CountingView>();
+        view_->resize(400, 300);
+        view_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view_.get()));
+    }
+
+    // White at the origin, then red x, blue y and green z axes: nearly the
+    // tip's colour nine tenths out, only background a tenth beyond the tip.
+    void axesFollowTheCamera_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<Camera>("camera");
+        QTest::addColumn<QPoint>("wheel");
+        QTest::newRow("resized") << QSize(240, 360) << Camera{{}, {}, -10} << QPoint();
+        // 45, 45 and 30 degrees: a wrong axis or order moves the tips.
+        QTest::newRow("turned") << QSize(400, 300) << Camera{{720, 720, 480}, {}, -10} << QPoint();
+        QTest::newRow("centre moved")
+            << QSize(400, 300) << Camera{{}, {0.5, -0.25}, -10} << QPoint();
+        // The wheel takes the larger delta: 1 - 480 / 1200 times the distance.
+        QTest::newRow("wheel sideways")
+            << QSize(400, 300) << Camera{{}, {}, -6} << QPoint(-480, 120);
+    }
+
+    void axesFollowTheCamera()
+    {
+        QFETCH(QSize, size);
+        QFETCH(Camera, camera);
+        QFETCH(QPoint, wheel);
+        view_->resize(size);
+        QTRY_COMPARE(view_->size(), size);
+        view_->setXRotation(double(camera.turns.x()));
+        view_->setYRotation(double(camera.turns.y()));
+        view_->setZRotation(double(camera.turns.z()));
+        view_->setCenterX(camera.centre.x());
+        view_->setCenterY(camera.centre.y());
+        turnWheel(*view_, wheel);
+        QCOMPARE(view_->eyeDistance(), camera.distance);
+        const QImage image = frameOf(*view_);
+        QVERIFY(foundNear(image, {4, size.height() - 5.0}, 0, 'g'));
+        QVERIFY(foundNear(image, project({}, size, camera), 2, 'w'));
+        const std::pair<QVector3D, char> tips[] = {
+            {{1, 0, 0}, 'r'}, {{0, 1, 0}, 'b'}, {{0, 0, 1}, 'G'}};
+        for (const auto& [tip, colour] : tips) {
+            QVERIFY(foundNear(image, project(0.9f * tip, size, camera), 2, colour));
+            QVERIFY(!foundNear(image, project(1.1f * tip, size, camera), 1, 'x'));
+        }
+    }
+
+    // The 11 x 9 slope z = 0.1 x is a white wire mesh with background inside its triangles,
+    // a drop run down it a blue line; map (x, y, z) is scene (x/5 - 1.1, z/5, y/5 - 0.9).
+    void terrainWireframeAndDropPath()
+    {
+        view_->setBaseMap(makeMap(11, 9, [](int x, int) { return 0.1f * float(x); }));
+        view_->filteredMap()->startDrop(8.0f, 5.4f);
+        for (int step = 0; step < 300; ++step)
+            view_->filteredMap()->stepDrops(0.01f);
+        view_->rebuildMesh();
+        turnWheel(*view_, {0, -720});
+        const QImage image = frameOf(*view_);
+        const auto at = [&image](float x, float y) {
+            const QVector3D scene(x / 5 - 1.1f, 0.02f * x, y / 5 - 0.9f);
+            return project(scene, image.size(), Camera{{}, {}, -4});
+        };
+        // The triangle (3, 2), (3, 3), (4, 2): its three sides, then its middle.
+        for (const QPointF& side : {at(3, 2.5f), at(3.5f, 2), at(3.5f, 2.5f)})
+            QVERIFY(foundNear(image, side, 1, 'w'));
+        QVERIFY(foundNear(image, at(3.33f, 2.33f), 0, 'g'));
+        QVERIFY(!foundNear(image, at(3.33f, 2.33f), 1, 'w'));
+        const std::vector<MapPoint>& path = view_->filteredMap()->drops().front()->path();
+        QVERIFY(path.size() > 100);
+        for (std::size_t k : {path.size() / 4, 3 * path.size() / 4})
+            QVERIFY(foundNear(image, at(path[k].x(), path[k].y()), 2, 'b'));
+    }
+
+    // 8 sixteenths of a degree per pixel (x turns with vertical motion); 1/32 scene unit
+    // of pan per pixel, x against the motion; both when both buttons are held. The middle
+    // button only moves the last position. Presses, moves and the wheel redraw, releases not.
+    void mouseDrivesTheCamera()
+    {
+        const int frames = view_->frames;
+        const auto camera = [](const GLWidget& view) {
+            return QVector<double>{view.xRotation(), view.yRotation(), view.zRotation(),
+                                   view.centerX(),   view.centerY(),   view.eyeDistance()};
+        };
+        drag(*view_, Qt::RightButton, {100, 100}, {110, 104});
+        QCOMPARE(camera(*view_), (QVector<double>{32, 80, 0, 0, 0, -10}));
+        sendMouse(*view_, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(*view_, QEvent::MouseMove, {132, 164}, Qt::NoButton, Qt::LeftButton);
+        QCOMPARE(view_->cursor().shape(), Qt::ClosedHandCursor);
+        sendMouse(*view_, QEvent::MouseButtonRelease, {132, 164}, Qt::RightButton, Qt::NoButton);
+        QCOMPARE(view_->cursor().shape(), Qt::ArrowCursor);
+        drag(*view_, Qt::MiddleButton, {140, 120}, {150, 110});
+        sendMouse(*view_, QEvent::MouseMove, {152, 110}, Qt::NoButton,
+                  Qt::RightButton | Qt::LeftButton);
+        turnWheel(*view_, {0, 120});
+        turnWheel(*view_, {0, 120});
+        QCOMPARE(camera(*view_), (QVector<double>{32, 96, 0, -1.0625, 2, double(-12.1f)}));
+        QCOMPARE(view_->frames, frames + 9);
+    }
+
+private:
+    std::unique_ptr<CountingView> view_;
+};
+
+QTEST_MAIN(TestView)
+#include "test_view.moc"
