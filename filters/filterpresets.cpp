@@ -8,7 +8,7 @@ FilterMatrix::Coefficients centred(const int (&rows)[3][3])
     FilterMatrix::Coefficients coefficients{};
     for (int dy = 0; dy < 3; ++dy) {
         for (int dx = 0; dx < 3; ++dx) {
-            coefficients[std::size_t((dy + 1) * 5 + dx + 1)] = rows[dy][dx];
+            coefficients[std::size_t(dy + 1) * 5 + std::size_t(dx + 1)] = rows[dy][dx];
         }
     }
     return coefficients;
