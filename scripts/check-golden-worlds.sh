@@ -14,8 +14,8 @@ sources=(
   "$root/terrain/parallelranges.cpp"
   "$root"/generators/*.cpp "$root/tests/generators/goldenworlds_main.cpp"
 )
-read -r -a qt_cflags <<<"$(pkg-config --cflags Qt5Core Qt5Gui Qt5Concurrent)"
-read -r -a qt_libs <<<"$(pkg-config --libs Qt5Core Qt5Gui Qt5Concurrent)"
+read -r -a qt_cflags <<<"$(pkg-config --cflags Qt5Core Qt5Gui)"
+read -r -a qt_libs <<<"$(pkg-config --libs Qt5Core Qt5Gui)"
 
 status=0
 reference=""
