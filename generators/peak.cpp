@@ -18,11 +18,6 @@ Peak::Peak(float centreX, float centreY, float spreadX, float spreadY, float hei
     c_ = sineSquared / (2.0f * spreadXSquared) + cosineSquared / (2.0f * spreadYSquared);
 }
 
-float Peak::heightForExponent(float exponent) const
-{
-    return height_ * SingleMath::exp(-exponent);
-}
-
 std::unique_ptr<Map> mapFromPeaksReference(std::uint32_t width, std::uint32_t length,
                                            const std::vector<Peak>& peaks)
 {

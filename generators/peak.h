@@ -1,5 +1,6 @@
 #pragma once
 
+#include "generators/singlemath.h"
 #include "terrain/map.h"
 
 #include <cstdint>
@@ -37,7 +38,7 @@ public:
         const float dy = y - centreY_;
         return a_ * (dx * dx) + 2.0f * b_ * dx * dy + c_ * (dy * dy);
     }
-    float heightForExponent(float exponent) const;
+    float heightForExponent(float exponent) const { return height_ * SingleMath::exp(-exponent); }
 
 private:
     float centreX_;

@@ -51,21 +51,24 @@ struct Contender
     double logHeight;
 };
 
-// The best value at one point so far, with the logarithm the skip test needs,
-// worked out once per best value and only when asked for.
+// The best value at one point so far, with its logarithm for the skip test.
+// When the best comes from a peak the logarithmic test takes, its logarithm
+// is that peak's log height minus its exponent, off by the value's float
+// rounding only (the value is far above the subnormals there), so no
+// logarithm is evaluated; otherwise it is worked out once when asked for.
 class Best
 {
 public:
-    bool found() const { return found_; }
     float value() const { return value_; }
 
-    void consider(float value, std::size_t index)
+    void consider(float value, const Contender& contender, float exponent)
     {
-        if (!found_ || value > value_ || (value == value_ && index < index_)) {
+        if (!found_ || value > value_ || (value == value_ && contender.index < index_)) {
             found_ = true;
             value_ = value;
-            index_ = index;
-            logKnown_ = false;
+            index_ = contender.index;
+            logKnown_ = contender.logTest;
+            logValue_ = contender.logHeight - double(exponent);
         }
     }
 
@@ -180,7 +183,7 @@ private:
                 }
                 continue;
             }
-            best.consider(value, contender.index);
+            best.consider(value, contender, exponent);
         }
         return best.value();
     }
