@@ -48,58 +48,95 @@ std::vector<Tap> nonZeroTaps(const FilterMatrix::Coefficients& coefficients)
     return taps;
 }
 
-// The heights of a map, one contiguous column per x, each column padded with
-// kReach copies of its first and last height. Reading y + dy for any y of the
-// map and |dy| <= kReach then gives the height at the clamped y, without a
-// clamp per read, so the inner loop is a plain stride-1 loop.
-class PaddedColumns
+// Column x of a map's heights, contiguous, with kReach copies of its first and
+// last height on either side. Reading y + dy for any y of the map and
+// |dy| <= kReach then gives the height at the clamped y, without a clamp per
+// read, so the inner loops are plain stride-1 loops.
+std::size_t paddedLength(const Map& map)
 {
-public:
-    explicit PaddedColumns(const Map& map)
-        : length_(map.length()), stride_(std::size_t(map.length()) + std::size_t(2) * kReach),
-          // Left uninitialised: fill writes every height, on the threads
-          // that will read them.
-          heights_(new float[std::size_t(map.width()) * stride_])
-    {}
+    return std::size_t(map.length()) + std::size_t(2) * kReach;
+}
 
-    void fill(const Map& map, std::size_t xBegin, std::size_t xEnd)
-    {
-        const std::vector<MapPoint>& points = map.points();
-        for (std::size_t x = xBegin; x < xEnd; ++x) {
-            float* column = heights_.get() + x * stride_;
-            const MapPoint* source = points.data() + x * length_;
-            for (std::size_t y = 0; y < length_; ++y) {
-                column[kReach + y] = source[y].z();
-            }
-            std::fill(column, column + kReach, source[0].z());
-            std::fill(column + kReach + length_, column + stride_, source[length_ - 1].z());
-        }
+void padColumn(const Map& map, std::size_t x, float* column)
+{
+    const std::size_t length = map.length();
+    const MapPoint* source = map.points().data() + x * length;
+    for (std::size_t y = 0; y < length; ++y) {
+        column[kReach + y] = source[y].z();
     }
-
-    // Where height (x, y + dy) is read for y = 0.
-    const float* shiftedColumn(std::size_t x, int dy) const
-    {
-        return heights_.get() + x * stride_ + std::ptrdiff_t(kReach + dy);
-    }
-
-private:
-    std::size_t length_;
-    std::size_t stride_;
-    std::unique_ptr<float[]> heights_;
-};
+    std::fill(column, column + kReach, source[0].z());
+    std::fill(column + kReach + length, column + length + 2 * kReach, source[length - 1].z());
+}
 
 std::size_t clampIndex(std::int64_t index, std::uint32_t size)
 {
     return std::size_t(std::clamp<std::int64_t>(index, 0, std::int64_t(size) - 1));
 }
 
-// What one filter does to one map: its taps, the divisor, the padded input.
+// Every padded column of a map at once.
+class PaddedColumns
+{
+public:
+    explicit PaddedColumns(const Map& map)
+        : stride_(paddedLength(map)), heights_(std::size_t(map.width()) * stride_)
+    {
+        for (std::size_t x = 0; x < map.width(); ++x) {
+            padColumn(map, x, heights_.data() + x * stride_);
+        }
+    }
+
+    // Where height (x, y + dy) is read for y = 0.
+    const float* shiftedColumn(std::size_t x, int dy) const
+    {
+        return heights_.data() + x * stride_ + std::ptrdiff_t(kReach + dy);
+    }
+
+private:
+    std::size_t stride_;
+    std::vector<float> heights_;
+};
+
+// The padded columns x - kReach ... x + kReach around the column being
+// filtered, in a ring of kSide columns: moving along x pads one new column
+// and drops the oldest. A range of columns keeps its window in the cache and
+// the filter needs no copy of the whole map.
+class ColumnWindow
+{
+public:
+    explicit ColumnWindow(const Map& map)
+        : map_(map), stride_(paddedLength(map)), heights_(std::size_t(kSide) * stride_)
+    {
+        held_.fill(kNone);
+    }
+
+    // Where height (x, y + dy) is read for y = 0; x lies within kReach of
+    // the columns asked for before.
+    const float* shiftedColumn(std::size_t x, int dy)
+    {
+        const std::size_t slot = x % kSide;
+        float* column = heights_.data() + slot * stride_;
+        if (held_[slot] != x) {
+            padColumn(map_, x, column);
+            held_[slot] = x;
+        }
+        return column + std::ptrdiff_t(kReach + dy);
+    }
+
+private:
+    static constexpr std::size_t kNone = ~std::size_t(0);
+
+    const Map& map_;
+    std::size_t stride_;
+    std::vector<float> heights_;
+    std::array<std::size_t, kSide> held_{};
+};
+
+// What one filter does to one map: its taps and its divisor.
 class Convolution
 {
 public:
     Convolution(const FilterMatrix::Coefficients& coefficients, const Map& input)
-        : taps_(nonZeroTaps(coefficients)), width_(input.width()), length_(input.length()),
-          heights_(input)
+        : taps_(nonZeroTaps(coefficients)), width_(input.width()), length_(input.length())
     {
         // Accumulated wide so that coefficients beyond the editor's range
         // cannot overflow; within it this is the plain integer sum.
@@ -115,17 +152,16 @@ public:
     // fresh map's height already.
     bool changesNothing() const { return width_ == 0 || length_ == 0 || taps_.empty(); }
 
-    PaddedColumns& heights() { return heights_; }
-
     // Each y keeps its own float total, fed in ascending coefficient order:
     // the same roundings as summing point by point, but across y the loop
     // vectorises.
-    void columnByTaps(std::size_t x, std::vector<float>& totals, MapPoint* output) const
+    void columnByTaps(const PaddedColumns& heights, std::size_t x, std::vector<float>& totals,
+                      MapPoint* output) const
     {
         std::fill(totals.begin(), totals.end(), 0.0f);
         for (const Tap& tap : taps_) {
             const float* source =
-                heights_.shiftedColumn(clampIndex(std::int64_t(x) + tap.dx, width_), tap.dy);
+                heights.shiftedColumn(clampIndex(std::int64_t(x) + tap.dx, width_), tap.dy);
             const float weight = tap.weight;
             for (std::size_t y = 0; y < length_; ++y) {
                 totals[y] = totals[y] + source[y] * weight;
@@ -138,12 +174,12 @@ public:
 
     // The same sums a block of kBlock points at a time, the block's totals
     // held in registers through all the taps.
-    void columnByBlocks(std::size_t x, MapPoint* output) const
+    void columnByBlocks(ColumnWindow& heights, std::size_t x, MapPoint* output) const
     {
         std::array<const float*, kSide * kSide> sources{};
         for (std::size_t t = 0; t < taps_.size(); ++t) {
-            sources[t] = heights_.shiftedColumn(clampIndex(std::int64_t(x) + taps_[t].dx, width_),
-                                                taps_[t].dy);
+            sources[t] = heights.shiftedColumn(clampIndex(std::int64_t(x) + taps_[t].dx, width_),
+                                               taps_[t].dy);
         }
         std::size_t y = 0;
         for (; y + kBlock <= length_; y += kBlock) {
@@ -196,7 +232,6 @@ private:
     std::vector<Tap> taps_;
     std::uint32_t width_;
     std::uint32_t length_;
-    PaddedColumns heights_;
     bool divide_ = false;
     float divisor_ = 0.0f;
 };
@@ -217,23 +252,20 @@ std::unique_ptr<Map> FilterMatrix::apply(const Map& input) const
 void FilterMatrix::applyInto(const Map& input, Map& output) const
 {
     Q_ASSERT(output.width() == input.width() && output.length() == input.length());
-    Convolution convolution(coefficients_, input);
-    const std::size_t length = input.length();
-    const std::size_t grain =
-        std::max<std::size_t>(1, kPointsPerRange / std::max<std::size_t>(length, 1));
-    MapPoint* points = output.points().data();
+    const Convolution convolution(coefficients_, input);
     if (convolution.changesNothing()) {
         for (MapPoint& point : output.points()) {
             point.setZ(0.0f);
         }
         return;
     }
+    const std::size_t length = input.length();
+    const std::size_t grain = std::max<std::size_t>(1, kPointsPerRange / length);
+    MapPoint* points = output.points().data();
     ParallelRanges::run(input.width(), grain, [&](std::size_t begin, std::size_t end) {
-        convolution.heights().fill(input, begin, end);
-    });
-    ParallelRanges::run(input.width(), grain, [&](std::size_t begin, std::size_t end) {
+        ColumnWindow heights(input);
         for (std::size_t x = begin; x < end; ++x) {
-            convolution.columnByBlocks(x, points + x * length);
+            convolution.columnByBlocks(heights, x, points + x * length);
         }
     });
 }
@@ -241,15 +273,15 @@ void FilterMatrix::applyInto(const Map& input, Map& output) const
 std::unique_ptr<Map> FilterMatrix::applyReference(const Map& input) const
 {
     auto output = std::make_unique<Map>(input.width(), input.length());
-    Convolution convolution(coefficients_, input);
+    const Convolution convolution(coefficients_, input);
     if (convolution.changesNothing()) {
         return output;
     }
-    convolution.heights().fill(input, 0, input.width());
+    const PaddedColumns heights(input);
     std::vector<float> totals(input.length());
     MapPoint* points = output->points().data();
     for (std::size_t x = 0; x < input.width(); ++x) {
-        convolution.columnByTaps(x, totals, points + x * input.length());
+        convolution.columnByTaps(heights, x, totals, points + x * input.length());
     }
     return output;
 }
