@@ -15,6 +15,7 @@ namespace {
 // A neighbour reaches this many points each way from the centre (5 x 5 matrix).
 constexpr int kReach = 2;
 constexpr int kSide = 2 * kReach + 1;
+constexpr std::size_t kCoefficients = std::size_t(kSide) * kSide;
 // Four floats in one SSE register (or its like elsewhere), through the vector
 // extension GCC and clang share.
 using Vector = float __attribute__((vector_size(16)));
@@ -24,6 +25,9 @@ constexpr std::size_t kVectorWidth = 4;
 constexpr std::size_t kBlock = 16;
 // Below this many points per range a column range is not worth a thread.
 constexpr std::size_t kPointsPerRange = 32768;
+
+// Where each tap of a column reads its heights.
+using Sources = std::array<const float*, kCoefficients>;
 
 // One non-zero coefficient: the neighbour offset it reads and its weight.
 struct Tap
@@ -65,7 +69,7 @@ void padColumn(const Map& map, std::size_t x, float* column)
         column[kReach + y] = source[y].z();
     }
     std::fill(column, column + kReach, source[0].z());
-    std::fill(column + kReach + length, column + length + 2 * kReach, source[length - 1].z());
+    std::fill(column + kReach + length, column + paddedLength(map), source[length - 1].z());
 }
 
 std::size_t clampIndex(std::int64_t index, std::uint32_t size)
@@ -176,7 +180,7 @@ public:
     // held in registers through all the taps.
     void columnByBlocks(ColumnWindow& heights, std::size_t x, MapPoint* output) const
     {
-        std::array<const float*, kSide * kSide> sources{};
+        Sources sources{};
         for (std::size_t t = 0; t < taps_.size(); ++t) {
             sources[t] = heights.shiftedColumn(clampIndex(std::int64_t(x) + taps_[t].dx, width_),
                                                taps_[t].dy);
@@ -194,8 +198,7 @@ private:
     // Count lanes of totals side by side; the lane-wise products and sums
     // round exactly like scalar ones.
     template <std::size_t Lanes>
-    void sumBlock(const std::array<const float*, kSide * kSide>& sources, std::size_t y,
-                  MapPoint* output) const
+    void sumBlock(const Sources& sources, std::size_t y, MapPoint* output) const
     {
         std::array<Vector, Lanes> totals{};
         for (std::size_t t = 0; t < taps_.size(); ++t) {
@@ -217,8 +220,7 @@ private:
     }
 
     // The points after the last whole block, one at a time.
-    void sumPoint(const std::array<const float*, kSide * kSide>& sources, std::size_t y,
-                  MapPoint* output) const
+    void sumPoint(const Sources& sources, std::size_t y, MapPoint* output) const
     {
         float total = 0.0f;
         for (std::size_t t = 0; t < taps_.size(); ++t) {
