@@ -6,7 +6,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <utility>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace TerrainMesh {
 
@@ -50,43 +57,79 @@ namespace {
 constexpr int kBand = 16;
 // Below this many vertices per range a range is not worth a thread.
 constexpr std::size_t kVerticesPerRange = 65536;
+// From this many vertices (48 MiB) an array is written past the caches.
+constexpr int kStreamedVertices = 1 << 22;
 
-void fillGridBands(const Map& map, QVector3D* grid, int firstBand, int endBand)
+// Rows firstRow ... firstRow + kBand - 1 (or to the last row) of the grid,
+// written row by row from `out`.
+void fillGridBand(const Map& map, int firstRow, QVector3D* out)
 {
     const int width = static_cast<int>(map.width());
     const int length = static_cast<int>(map.length());
     const SceneTransform toScene(width, length);
     const MapPoint* points = map.points().data();
-    for (int band = firstBand; band < endBand; ++band) {
-        const int firstRow = band * kBand;
-        const int endRow = std::min(firstRow + kBand, length);
-        for (int j = 0; j < width; ++j) {
-            const MapPoint* column = points + std::size_t(j) * std::size_t(length);
-            for (int i = firstRow; i < endRow; ++i) {
-                grid[std::size_t(i) * std::size_t(width) + std::size_t(j)] =
-                    toScene(static_cast<float>(j), static_cast<float>(i), column[i].z());
-            }
+    const int endRow = std::min(firstRow + kBand, length);
+    for (int j = 0; j < width; ++j) {
+        const MapPoint* column = points + std::size_t(j) * std::size_t(length);
+        for (int i = firstRow; i < endRow; ++i) {
+            out[std::size_t(i - firstRow) * std::size_t(width) + std::size_t(j)] =
+                toScene(static_cast<float>(j), static_cast<float>(i), column[i].z());
         }
     }
 }
 
-void fillTriangleRows(const QVector3D* grid, int meshWidth, QVector3D* triangles, int firstRow,
-                      int endRow)
+// The six vertices of every cell of cell row i, written from `out`.
+void fillTriangleRow(const QVector3D* grid, int meshWidth, int i, QVector3D* out)
 {
-    const int cellColumns = meshWidth - 1;
-    QVector3D* vertex = triangles + std::size_t(firstRow) * std::size_t(6 * cellColumns);
-    for (int i = firstRow; i < endRow; ++i) {
-        for (int j = 0; j < cellColumns; ++j) {
-            const int m = i * meshWidth + j;
-            *vertex++ = grid[m];
-            *vertex++ = grid[m + meshWidth];
-            *vertex++ = grid[m + 1];
-            *vertex++ = grid[m + 1];
-            *vertex++ = grid[m + meshWidth];
-            *vertex++ = grid[m + meshWidth + 1];
-        }
+    for (int j = 0; j < meshWidth - 1; ++j) {
+        const int m = i * meshWidth + j;
+        *out++ = grid[m];
+        *out++ = grid[m + meshWidth];
+        *out++ = grid[m + 1];
+        *out++ = grid[m + 1];
+        *out++ = grid[m + meshWidth];
+        *out++ = grid[m + meshWidth + 1];
     }
 }
+
+// Writes vertices made in a small buffer to their place in a large array.
+// Where the processor has them, non-temporal stores skip reading each cache
+// line before overwriting it, which cuts the memory traffic of filling a large
+// array by half; the array is read again only when it goes to the GL buffers.
+class StreamedWriter
+{
+public:
+    StreamedWriter() = default;
+    StreamedWriter(const StreamedWriter&) = delete;
+    StreamedWriter& operator=(const StreamedWriter&) = delete;
+    // The stores reach memory before another thread looks at the array.
+    ~StreamedWriter()
+    {
+#if defined(__SSE2__)
+        _mm_sfence();
+#endif
+    }
+
+    void write(QVector3D* destination, const QVector3D* source, std::size_t count)
+    {
+        auto* to = reinterpret_cast<unsigned char*>(destination);
+        const auto* from = reinterpret_cast<const unsigned char*>(source);
+        std::size_t bytes = count * sizeof(QVector3D);
+#if defined(__SSE2__)
+        const std::size_t head =
+            std::min(bytes, (16 - reinterpret_cast<std::uintptr_t>(to) % 16) % 16);
+        std::memcpy(to, from, head);
+        to += head;
+        from += head;
+        bytes -= head;
+        for (; bytes >= 16; bytes -= 16, to += 16, from += 16) {
+            _mm_stream_si128(reinterpret_cast<__m128i*>(to),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
+        }
+#endif
+        std::memcpy(to, from, bytes);
+    }
+};
 
 // A single row or column, or a grid that does not match the size, has no
 // cells to draw.
@@ -108,8 +151,21 @@ void buildGrid(const Map& map, QVector<QVector3D>& gridVertices)
     const int bands = (length + kBand - 1) / kBand;
     const std::size_t grain =
         std::max<std::size_t>(1, kVerticesPerRange / std::size_t(std::max(1, width * kBand)));
+    const bool streamed = gridVertices.size() >= kStreamedVertices;
     ParallelRanges::run(std::size_t(bands), grain, [&](std::size_t begin, std::size_t end) {
-        fillGridBands(map, grid, int(begin), int(end));
+        std::vector<QVector3D> band(streamed ? std::size_t(width) * kBand : 0);
+        StreamedWriter writer;
+        for (auto b = int(begin); b < int(end); ++b) {
+            const int firstRow = b * kBand;
+            QVector3D* out = grid + std::size_t(firstRow) * std::size_t(width);
+            if (!streamed) {
+                fillGridBand(map, firstRow, out);
+                continue;
+            }
+            fillGridBand(map, firstRow, band.data());
+            writer.write(out, band.data(),
+                         std::size_t(std::min(kBand, length - firstRow)) * std::size_t(width));
+        }
     });
 }
 
@@ -118,7 +174,10 @@ void buildGridReference(const Map& map, QVector<QVector3D>& gridVertices)
     const int width = static_cast<int>(map.width());
     const int length = static_cast<int>(map.length());
     gridVertices.resize(width * length);
-    fillGridBands(map, gridVertices.data(), 0, (length + kBand - 1) / kBand);
+    QVector3D* grid = gridVertices.data();
+    for (int firstRow = 0; firstRow < length; firstRow += kBand) {
+        fillGridBand(map, firstRow, grid + std::size_t(firstRow) * std::size_t(width));
+    }
 }
 
 void buildTriangles(const QVector<QVector3D>& gridVertices, int meshWidth, int meshLength,
@@ -129,13 +188,23 @@ void buildTriangles(const QVector<QVector3D>& gridVertices, int meshWidth, int m
         return;
     }
     const int cellRows = meshLength - 1;
-    triangleVertices.resize(6 * (meshWidth - 1) * cellRows);
+    const std::size_t rowVertices = std::size_t(6) * std::size_t(meshWidth - 1);
+    triangleVertices.resize(int(rowVertices) * cellRows);
     QVector3D* triangles = triangleVertices.data();
     const QVector3D* grid = gridVertices.constData();
-    const std::size_t grain =
-        std::max<std::size_t>(1, kVerticesPerRange / std::size_t(6 * (meshWidth - 1)));
+    const std::size_t grain = std::max<std::size_t>(1, kVerticesPerRange / rowVertices);
+    const bool streamed = triangleVertices.size() >= kStreamedVertices;
     ParallelRanges::run(std::size_t(cellRows), grain, [&](std::size_t begin, std::size_t end) {
-        fillTriangleRows(grid, meshWidth, triangles, int(begin), int(end));
+        std::vector<QVector3D> row(streamed ? rowVertices : 0);
+        StreamedWriter writer;
+        for (std::size_t i = begin; i < end; ++i) {
+            if (!streamed) {
+                fillTriangleRow(grid, meshWidth, int(i), triangles + i * rowVertices);
+                continue;
+            }
+            fillTriangleRow(grid, meshWidth, int(i), row.data());
+            writer.write(triangles + i * rowVertices, row.data(), rowVertices);
+        }
     });
 }
 
@@ -146,9 +215,13 @@ void buildTrianglesReference(const QVector<QVector3D>& gridVertices, int meshWid
         triangleVertices.clear();
         return;
     }
-    triangleVertices.resize(6 * (meshWidth - 1) * (meshLength - 1));
-    fillTriangleRows(gridVertices.constData(), meshWidth, triangleVertices.data(), 0,
-                     meshLength - 1);
+    const std::size_t rowVertices = std::size_t(6) * std::size_t(meshWidth - 1);
+    triangleVertices.resize(int(rowVertices) * (meshLength - 1));
+    QVector3D* triangles = triangleVertices.data();
+    for (int i = 0; i < meshLength - 1; ++i) {
+        fillTriangleRow(gridVertices.constData(), meshWidth, i,
+                        triangles + std::size_t(i) * rowVertices);
+    }
 }
 
 int buildDropLines(const Map& map, int meshWidth, int meshLength,
