@@ -5,16 +5,15 @@
 // any float at all).
 #include "filters/filtermatrix.h"
 #include "filters/filterpipeline.h"
-#include "generators/fullyrandommapbuilder.h"
+#include "generators/generatorchoice.h"
 #include "generators/peak.h"
 #include "generators/peakbounds.h"
-#include "generators/peaksmountainchainmapbuilder.h"
-#include "generators/simplepeaksmoutainmapbuilder.h"
 #include "terrain/platformrandom.h"
 #include "view/terrainmesh.h"
 
 #include <QThreadPool>
 #include <QtTest>
+#include <array>
 #include <cstring>
 #include <random>
 
@@ -23,19 +22,10 @@ namespace {
 // The pool sizes every fast path must agree under; 1 runs serially.
 constexpr int kThreadCounts[] = {1, 3};
 
-class PoolSize
+struct PoolSize
 {
-public:
-    explicit PoolSize(int threads) : saved_(QThreadPool::globalInstance()->maxThreadCount())
-    {
-        QThreadPool::globalInstance()->setMaxThreadCount(threads);
-    }
-    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(saved_); }
-    PoolSize(const PoolSize&) = delete;
-    PoolSize& operator=(const PoolSize&) = delete;
-
-private:
-    int saved_;
+    explicit PoolSize(int threads) { QThreadPool::globalInstance()->setMaxThreadCount(threads); }
+    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount()); }
 };
 
 std::uint32_t bitsOf(float value)
@@ -163,23 +153,18 @@ std::vector<Peak> drawPeaks(std::mt19937& random, int width, int length, Oddity 
     return peaks;
 }
 
-struct Build
+// A whole build by generator index, and the platform generator's state after.
+std::pair<std::unique_ptr<Map>, std::uint32_t> build(int generator, const char* text, int width,
+                                                     int length, bool reference)
 {
-    std::unique_ptr<Map> map;
-    std::uint32_t randomStateAfter;
-};
-
-template <class Builder> Build build(const QByteArray& text, int width, int length, bool reference)
-{
-    Builder builder;
-    builder.setSeed(text).setWidth(width).setLength(length).setReferencePath(reference);
-    Build result;
-    result.map = builder.build();
-    result.randomStateAfter = PlatformRandom::state();
-    return result;
+    const std::unique_ptr<MapBuilder> builder = makeMapBuilder(generator);
+    builder->setSeed(QByteArray(text))
+        .setWidth(width)
+        .setLength(length)
+        .setReferencePath(reference);
+    std::unique_ptr<Map> map = builder->build();
+    return {std::move(map), PlatformRandom::state()};
 }
-
-using BuildFunction = Build (*)(const QByteArray&, int, int, bool);
 
 // Heights of every kind: ordinary ones, +0 and -0 (whose sums keep their
 // sign only when every product is a zero), and now and then any float at all.
@@ -224,7 +209,6 @@ bool sameBits(const QVector<QVector3D>& a, const QVector<QVector3D>& b)
 } // namespace
 
 Q_DECLARE_METATYPE(Oddity)
-Q_DECLARE_METATYPE(BuildFunction)
 
 class TestFastPaths : public QObject
 {
@@ -294,7 +278,7 @@ private slots:
         }
     }
 
-    void sizes_data()
+    void filtersAndMesh_data()
     {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("length");
@@ -305,9 +289,8 @@ private slots:
         }
     }
 
-    void filterList_data() { sizes_data(); }
-
-    void filterList()
+    // A random filter list over a random map, then the mesh of the result.
+    void filtersAndMesh()
     {
         QFETCH(int, width);
         QFETCH(int, length);
@@ -317,70 +300,53 @@ private slots:
             const auto base = randomMap(random, width, length);
             const FilterList filters = randomFilters(random);
             const auto plain = applyFilterListReference(*base, filters);
-            for (const int threads : kThreadCounts) {
-                const PoolSize pool(threads);
-                QVERIFY2(sameBits(*plain, *applyFilterList(*base, filters)),
-                         qPrintable(QString("world %1, %2 threads").arg(seed).arg(threads)));
-            }
-        }
-    }
-
-    void meshArrays_data() { sizes_data(); }
-
-    void meshArrays()
-    {
-        QFETCH(int, width);
-        QFETCH(int, length);
-        QFETCH(int, worlds);
-        for (int seed = 0; seed < worlds; ++seed) {
-            std::mt19937 random{std::uint32_t(seed)};
-            const auto map = randomMap(random, width, length);
             QVector<QVector3D> plainGrid;
             QVector<QVector3D> plainTriangles;
-            TerrainMesh::buildGridReference(*map, plainGrid);
+            TerrainMesh::buildGridReference(*plain, plainGrid);
             TerrainMesh::buildTrianglesReference(plainGrid, width, length, plainTriangles);
             for (const int threads : kThreadCounts) {
                 const PoolSize pool(threads);
+                const auto fast = applyFilterList(*base, filters);
                 QVector<QVector3D> grid;
                 QVector<QVector3D> triangles;
-                TerrainMesh::buildGrid(*map, grid);
+                TerrainMesh::buildGrid(*fast, grid);
                 TerrainMesh::buildTriangles(grid, width, length, triangles);
-                QVERIFY(sameBits(grid, plainGrid));
-                QVERIFY(sameBits(triangles, plainTriangles));
+                const QString where = QString("world %1, %2 threads").arg(seed).arg(threads);
+                QVERIFY2(sameBits(*plain, *fast), qPrintable(where));
+                QVERIFY2(sameBits(grid, plainGrid) && sameBits(triangles, plainTriangles),
+                         qPrintable(where));
             }
         }
     }
 
-    // Whole builds, and the platform generator's state they leave behind.
+    // Whole builds of each generator (0 random, 1 peaks, 2 chain), and the
+    // platform generator's state they leave behind.
     void builders_data()
     {
-        QTest::addColumn<BuildFunction>("buildWith");
+        QTest::addColumn<int>("generator");
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("length");
-        const std::pair<const char*, BuildFunction> builders[] = {
-            {"random", &build<FullyRandomMapBuilder>},
-            {"peaks", &build<SimplePeaksMoutainMapBuilder>},
-            {"chain", &build<PeaksMountainChainMapBuilder>}};
         const std::pair<int, int> sizes[] = {{99, 99}, {1, 1}, {0, 5}, {3, 160}, {257, 300}};
-        for (const auto& [name, function] : builders) {
+        for (int generator = 0; generator < 3; ++generator) {
             for (const auto& [width, length] : sizes) {
-                QTest::addRow("%s %dx%d", name, width, length) << function << width << length;
+                QTest::addRow("%d: %dx%d", generator, width, length)
+                    << generator << width << length;
             }
         }
     }
 
     void builders()
     {
-        QFETCH(BuildFunction, buildWith);
+        QFETCH(int, generator);
         QFETCH(int, width);
         QFETCH(int, length);
         for (const char* text : {"", "abc", "Terravik", "\xff\x80 seventeen bytes"}) {
-            const Build plain = buildWith(text, width, length, true);
+            const auto plain = build(generator, text, width, length, true);
             for (const int threads : kThreadCounts) {
                 const PoolSize pool(threads);
-                const Build fast = buildWith(text, width, length, false);
-                QVERIFY2(sameBits(*plain.map, *fast.map), text);
-                QCOMPARE(fast.randomStateAfter, plain.randomStateAfter);
+                const auto fast = build(generator, text, width, length, false);
+                QVERIFY2(sameBits(*plain.first, *fast.first), text);
+                QCOMPARE(fast.second, plain.second);
             }
         }
     }
