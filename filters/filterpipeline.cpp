@@ -2,6 +2,32 @@
 
 #include "filters/filtermatrix.h"
 #include "terrain/map.h"
+#include "terrain/parallelranges.h"
+
+#include <array>
+
+namespace {
+
+// From this many points two maps are worth making on two threads.
+constexpr std::size_t kPointsForTwoMaps = 1u << 18;
+
+// The maps a filter list writes: one for a single filter, two to take turns
+// otherwise. Most of a large map's cost is the kernel handing out its fresh
+// pages, which two threads do side by side.
+std::array<std::unique_ptr<Map>, 2> outputMaps(const Map& base, std::size_t filterCount)
+{
+    std::array<std::unique_ptr<Map>, 2> maps;
+    const std::size_t count = filterCount > 1 ? 2 : 1;
+    const std::size_t grain = base.points().size() >= kPointsForTwoMaps ? 1 : count;
+    ParallelRanges::run(count, grain, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            maps[i] = std::make_unique<Map>(base.width(), base.length());
+        }
+    });
+    return maps;
+}
+
+} // namespace
 
 std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters)
 {
@@ -11,18 +37,15 @@ std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters)
     if (filters.empty()) {
         return base.copy();
     }
-    std::unique_ptr<Map> current = filters.front()->apply(base);
-    // The map a filter has just read takes the next filter's output: fresh
-    // memory costs more than the filter's arithmetic on large maps.
-    std::unique_ptr<Map> spare;
+    // Each filter writes into the map read by the filter before it: fresh
+    // memory costs more than a filter's arithmetic on large maps.
+    auto [current, spare] = outputMaps(base, filters.size());
+    filters.front()->applyInto(base, *current);
     for (auto filter = filters.begin() + 1; filter != filters.end(); ++filter) {
-        if (!spare) {
-            spare = std::make_unique<Map>(base.width(), base.length());
-        }
         (*filter)->applyInto(*current, *spare);
         std::swap(current, spare);
     }
-    return current;
+    return std::move(current);
 }
 
 std::unique_ptr<Map> applyFilterListReference(const Map& base, const FilterList& filters)

@@ -319,6 +319,42 @@ private slots:
         }
     }
 
+    // Arrays of 4M vertices and more are written past the caches, from every
+    // alignment: a grid of 67 x 62603 (its triangles would be too many here)
+    // and the triangles of 4 x 233019.
+    void meshPastTheCaches_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("length");
+        QTest::newRow("grid") << 67 << 62603;
+        QTest::newRow("triangles") << 4 << 233019;
+    }
+
+    void meshPastTheCaches()
+    {
+        QFETCH(int, width);
+        QFETCH(int, length);
+        std::mt19937 random{1u};
+        const auto map = randomMap(random, width, length);
+        const bool withTriangles = width < 5;
+        QVector<QVector3D> plainGrid;
+        QVector<QVector3D> plainTriangles;
+        TerrainMesh::buildGridReference(*map, plainGrid);
+        if (withTriangles) {
+            TerrainMesh::buildTrianglesReference(plainGrid, width, length, plainTriangles);
+        }
+        for (const int threads : kThreadCounts) {
+            const PoolSize pool(threads);
+            QVector<QVector3D> grid;
+            QVector<QVector3D> triangles;
+            TerrainMesh::buildGrid(*map, grid);
+            if (withTriangles) {
+                TerrainMesh::buildTriangles(grid, width, length, triangles);
+            }
+            QVERIFY(sameBits(grid, plainGrid) && sameBits(triangles, plainTriangles));
+        }
+    }
+
     // Whole builds of each generator (0 random, 1 peaks, 2 chain), and the
     // platform generator's state they leave behind.
     void builders_data()
