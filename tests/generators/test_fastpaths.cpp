@@ -321,13 +321,13 @@ private slots:
 
     // Arrays of 4M vertices and more are written past the caches, from every
     // alignment: a grid of 67 x 62603 (its triangles would be too many here)
-    // and the triangles of 4 x 233019.
+    // and the triangles of 8 x 99866.
     void meshPastTheCaches_data()
     {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("length");
         QTest::newRow("grid") << 67 << 62603;
-        QTest::newRow("triangles") << 4 << 233019;
+        QTest::newRow("triangles") << 8 << 99866;
     }
 
     void meshPastTheCaches()
@@ -336,7 +336,7 @@ private slots:
         QFETCH(int, length);
         std::mt19937 random{1u};
         const auto map = randomMap(random, width, length);
-        const bool withTriangles = width < 5;
+        const bool withTriangles = width < 10;
         QVector<QVector3D> plainGrid;
         QVector<QVector3D> plainTriangles;
         TerrainMesh::buildGridReference(*map, plainGrid);
