@@ -5,20 +5,29 @@ and BM_<what>/new/<size>), the median wall times and how many times faster the
 fast path is."""
 import json
 import re
+import statistics
 import sys
 
 
 def medians(report):
-    times = {}
+    """The median wall time in ms of each plain or new benchmark: of its
+    repetitions when the report lists them, else Google Benchmark's own."""
+    repetitions = {}
+    aggregated = {}
     for run in report["benchmarks"]:
-        if run.get("aggregate_name", "median") != "median":
-            continue
         match = re.match(r"(BM_\w+)/(plain|new)/(\d+)", run["run_name"])
-        if match:
-            name, path, size = match.groups()
-            scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[run["time_unit"]]
-            times[(name, int(size), path)] = run["real_time"] * scale
-    return times
+        if not match:
+            continue
+        name, path, size = match.groups()
+        scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[run["time_unit"]]
+        key = (name, int(size), path)
+        if run.get("run_type") == "aggregate":
+            if run.get("aggregate_name") == "median":
+                aggregated[key] = run["real_time"] * scale
+        else:
+            repetitions.setdefault(key, []).append(run["real_time"] * scale)
+    aggregated.update({key: statistics.median(times) for key, times in repetitions.items()})
+    return aggregated
 
 
 def main(path):
