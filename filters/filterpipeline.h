@@ -11,7 +11,7 @@ using FilterList = std::vector<std::unique_ptr<Filter>>;
 
 // A fresh copy of base passed through every filter in list order; each filter
 // sees the output of the one before it. At most the base, the map being read
-// and the map being written live at once (and the filter's own working copy):
+// and the map being written live at once (and a few padded columns a thread):
 // once a filter has read a map, the next filter writes its output there.
 std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters);
 // The same through the filters' plain serial loops (FilterMatrix::applyReference).
