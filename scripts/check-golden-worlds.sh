@@ -12,6 +12,7 @@ trap 'rm -rf "$work"' EXIT
 
 sources=(
   "$root/terrain/map.cpp" "$root/terrain/seed.cpp" "$root/terrain/platformrandom.cpp"
+  "$root/terrain/parallelranges.cpp"
   "$root"/generators/*.cpp "$root"/filters/filter{matrix,pipeline}.cpp "$root"/drop/*.cpp
   "$root/tests/generators/goldenworlds.cpp"
 )
