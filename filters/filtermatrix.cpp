@@ -107,7 +107,8 @@ class ColumnWindow
 {
 public:
     explicit ColumnWindow(const Map& map)
-        : map_(map), stride_(paddedLength(map)), heights_(std::size_t(FilterMatrix::kSide) * stride_)
+        : map_(map), stride_(paddedLength(map)),
+          heights_(std::size_t(FilterMatrix::kSide) * stride_)
     {
         held_.fill(kNone);
     }
