@@ -1,7 +1,7 @@
-// Builds a world with each generator at the dialog's largest size (99 x 99)
-// and at two far larger sizes, to show that the cost grows with the points
-// (times the peaks) and nothing worse. The peak builders use seeds that give
-// the most peaks, 32; the "peaks" counter reports the count.
+// Builds a world with each generator, once through the plain serial loops
+// (the reference path) and once through the fast paths, at the dialog's
+// largest size (99 x 99) and at far larger sizes. The peak builders use seeds
+// that give the most peaks, 32; the "peaks" counter reports the count.
 #include "generators/fullyrandommapbuilder.h"
 #include "generators/mersennedraws.h"
 #include "generators/peaksmountainchainmapbuilder.h"
@@ -49,11 +49,15 @@ template <class CountPeaks> QByteArray textWithMostPeaks(CountPeaks countPeaks)
     }
 }
 
-void buildWorld(benchmark::State& state, MapBuilder& builder, const QByteArray& text, int peaks)
+// A fresh builder per run: the mountain peaks builder keeps its peaks and
+// would pile them up.
+template <class Builder>
+void buildWorld(benchmark::State& state, bool reference, const QByteArray& text, int peaks)
 {
     const auto side = std::int32_t(state.range(0));
-    builder.setSeed(text).setWidth(side).setLength(side);
     for (auto _ : state) {
+        Builder builder;
+        builder.setSeed(text).setWidth(side).setLength(side).setReferencePath(reference);
         auto map = builder.build();
         benchmark::DoNotOptimize(map->points().data());
     }
@@ -61,38 +65,35 @@ void buildWorld(benchmark::State& state, MapBuilder& builder, const QByteArray& 
     state.SetItemsProcessed(state.iterations() * side * side);
 }
 
-void BM_FullyRandom(benchmark::State& state)
+void BM_FullyRandom(benchmark::State& state, bool reference)
 {
-    FullyRandomMapBuilder builder;
-    buildWorld(state, builder, "Terravik", 0);
+    buildWorld<FullyRandomMapBuilder>(state, reference, "Terravik", 0);
 }
 
-void BM_SimplePeaks(benchmark::State& state)
+void BM_SimplePeaks(benchmark::State& state, bool reference)
 {
     static const QByteArray text = textWithMostPeaks(simplePeakCount);
-    // A fresh builder per run: a builder keeps its peaks and would pile them up.
-    const auto side = std::int32_t(state.range(0));
-    std::size_t peaks = 0;
-    for (auto _ : state) {
-        SimplePeaksMoutainMapBuilder builder;
-        builder.setSeed(text).setWidth(side).setLength(side);
-        auto map = builder.build();
-        benchmark::DoNotOptimize(map->points().data());
-        peaks = builder.peaks().size();
-    }
-    state.counters["peaks"] = double(peaks);
-    state.SetItemsProcessed(state.iterations() * side * side);
+    buildWorld<SimplePeaksMoutainMapBuilder>(state, reference, text, simplePeakCount(text));
 }
 
-void BM_PeaksChain(benchmark::State& state)
+void BM_PeaksChain(benchmark::State& state, bool reference)
 {
     static const QByteArray text = textWithMostPeaks(chainPeakCount);
-    PeaksMountainChainMapBuilder builder;
-    buildWorld(state, builder, text, chainPeakCount(text));
+    buildWorld<PeaksMountainChainMapBuilder>(state, reference, text, chainPeakCount(text));
+}
+
+// Wall time: the fast paths work on several threads.
+void sizes(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->Arg(99)->Arg(512)->Arg(2048)->Arg(4096)->UseRealTime()->Unit(
+        benchmark::kMillisecond);
 }
 
 } // namespace
 
-BENCHMARK(BM_FullyRandom)->Arg(99)->Arg(512)->Arg(2048)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SimplePeaks)->Arg(99)->Arg(512)->Arg(2048)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PeaksChain)->Arg(99)->Arg(512)->Arg(2048)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FullyRandom, plain, true)->Apply(sizes);
+BENCHMARK_CAPTURE(BM_FullyRandom, new, false)->Apply(sizes);
+BENCHMARK_CAPTURE(BM_SimplePeaks, plain, true)->Apply(sizes);
+BENCHMARK_CAPTURE(BM_SimplePeaks, new, false)->Apply(sizes);
+BENCHMARK_CAPTURE(BM_PeaksChain, plain, true)->Apply(sizes);
+BENCHMARK_CAPTURE(BM_PeaksChain, new, false)->Apply(sizes);

@@ -13,6 +13,10 @@ public:
     virtual ~Filter() = default;
 
     virtual std::unique_ptr<Map> apply(const Map& input) const = 0;
+    // Writes the heights apply would give into output, a map of the input's
+    // size, so that a chain of filters can reuse its maps instead of making
+    // one per filter. This default copies them from apply's new map.
+    virtual void applyInto(const Map& input, Map& output) const;
 
     const QString& name() const { return name_; }
     void setName(const QString& name) { name_ = name; }

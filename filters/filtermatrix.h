@@ -24,7 +24,12 @@ public:
     const Coefficients& getMatrix() const { return coefficients_; }
     void setMatrix(const Coefficients& coefficients) { coefficients_ = coefficients; }
 
+    // Several output points at once and the map's columns spread over the
+    // thread pool; the same bits as applyReference.
     std::unique_ptr<Map> apply(const Map& input) const override;
+    void applyInto(const Map& input, Map& output) const override;
+    // The plain serial loop, one column after the other.
+    std::unique_ptr<Map> applyReference(const Map& input) const;
 
 private:
     Coefficients coefficients_{};

@@ -1,15 +1,59 @@
 #include "filters/filterpipeline.h"
 
+#include "filters/filtermatrix.h"
 #include "terrain/map.h"
+#include "terrain/parallelranges.h"
+
+#include <array>
+
+namespace {
+
+// From this many points two maps are worth making on two threads.
+constexpr std::size_t kPointsForTwoMaps = 1u << 18;
+
+// The maps a filter list writes: one for a single filter, two to take turns
+// otherwise. Most of a large map's cost is the kernel handing out its fresh
+// pages, which two threads do side by side.
+std::array<std::unique_ptr<Map>, 2> outputMaps(const Map& base, std::size_t filterCount)
+{
+    std::array<std::unique_ptr<Map>, 2> maps;
+    const std::size_t count = filterCount > 1 ? 2 : 1;
+    const std::size_t grain = base.points().size() >= kPointsForTwoMaps ? 1 : count;
+    ParallelRanges::run(count, grain, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            maps[i] = std::make_unique<Map>(base.width(), base.length());
+        }
+    });
+    return maps;
+}
+
+} // namespace
 
 std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters)
 {
-    // Always from the base map, never from an earlier result: the copy carries
-    // the heights only, so drops of an earlier filtered map are gone.
+    // Always from the base map, never from an earlier result. A filter only
+    // reads its input, so the first one reads the base itself: the copy would
+    // hold the same heights, and only the filters' output is kept.
+    if (filters.empty()) {
+        return base.copy();
+    }
+    // Each filter writes into the map read by the filter before it: fresh
+    // memory costs more than a filter's arithmetic on large maps.
+    auto [current, spare] = outputMaps(base, filters.size());
+    filters.front()->applyInto(base, *current);
+    for (auto filter = filters.begin() + 1; filter != filters.end(); ++filter) {
+        (*filter)->applyInto(*current, *spare);
+        std::swap(current, spare);
+    }
+    return std::move(current);
+}
+
+std::unique_ptr<Map> applyFilterListReference(const Map& base, const FilterList& filters)
+{
     std::unique_ptr<Map> current = base.copy();
     for (const auto& filter : filters) {
-        // Assigning releases the map the filter has just read.
-        current = filter->apply(*current);
+        const auto* matrix = dynamic_cast<const FilterMatrix*>(filter.get());
+        current = matrix != nullptr ? matrix->applyReference(*current) : filter->apply(*current);
     }
     return current;
 }

@@ -10,6 +10,9 @@ class Map;
 using FilterList = std::vector<std::unique_ptr<Filter>>;
 
 // A fresh copy of base passed through every filter in list order; each filter
-// sees the output of the one before it. Intermediate maps are released as soon
-// as the next filter has read them.
+// sees the output of the one before it. At most the base, the map being read
+// and the map being written live at once (and a few padded columns a thread):
+// once a filter has read a map, the next filter writes its output there.
 std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters);
+// The same through the filters' plain serial loops (FilterMatrix::applyReference).
+std::unique_ptr<Map> applyFilterListReference(const Map& base, const FilterList& filters);

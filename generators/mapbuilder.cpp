@@ -35,6 +35,12 @@ MapBuilder& MapBuilder::setLength(std::int32_t length)
     return *this;
 }
 
+MapBuilder& MapBuilder::setReferencePath(bool reference)
+{
+    referencePath_ = reference;
+    return *this;
+}
+
 std::uint32_t MapBuilder::startBuild() const
 {
     const std::uint32_t folded = seed_ ? std::uint32_t(seed_->toInt()) : 0u;

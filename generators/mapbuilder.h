@@ -25,10 +25,14 @@ public:
     MapBuilder& setSeed(const QByteArray& text);
     MapBuilder& setWidth(std::int32_t width);
     MapBuilder& setLength(std::int32_t length);
+    // Builds with the plain serial loops instead of the fast paths: the same
+    // map to the last bit, for tests and benchmarks to hold the fast paths to.
+    MapBuilder& setReferencePath(bool reference);
 
 protected:
     std::uint32_t width() const { return width_; }
     std::uint32_t length() const { return length_; }
+    bool referencePath() const { return referencePath_; }
 
     // The common start of every build: folds the seed, reseeds the platform
     // random generator with it and returns it for the builder's own generator.
@@ -39,6 +43,7 @@ private:
     std::unique_ptr<Seed> seed_;
     std::uint32_t width_ = 0;
     std::uint32_t length_ = 0;
+    bool referencePath_ = false;
 };
 
 // The next platform random value v as v / 32767 * (max - min) + min in single

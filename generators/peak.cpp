@@ -18,16 +18,8 @@ Peak::Peak(float centreX, float centreY, float spreadX, float spreadY, float hei
     c_ = sineSquared / (2.0f * spreadXSquared) + cosineSquared / (2.0f * spreadYSquared);
 }
 
-float Peak::heightAt(float x, float y) const
-{
-    const float dx = x - centreX_;
-    const float dy = y - centreY_;
-    const float exponent = a_ * (dx * dx) + 2.0f * b_ * dx * dy + c_ * (dy * dy);
-    return height_ * SingleMath::exp(-exponent);
-}
-
-std::unique_ptr<Map> mapFromPeaks(std::uint32_t width, std::uint32_t length,
-                                  const std::vector<Peak>& peaks)
+std::unique_ptr<Map> mapFromPeaksReference(std::uint32_t width, std::uint32_t length,
+                                           const std::vector<Peak>& peaks)
 {
     auto map = std::make_unique<Map>(width, length);
     if (peaks.empty()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "generators/singlemath.h"
 #include "terrain/map.h"
 
 #include <cstdint>
@@ -22,8 +23,22 @@ public:
     float height() const { return height_; }
     float angle() const { return angle_; }
 
+    // The coefficients of the quadratic form in the exponent.
+    float a() const { return a_; }
+    float b() const { return b_; }
+    float c() const { return c_; }
+
     // height * exp(-(a dx^2 + 2 b dx dy + c dy^2)) in single precision.
-    float heightAt(float x, float y) const;
+    float heightAt(float x, float y) const { return heightForExponent(exponentAt(x, y)); }
+    // The two halves of heightAt, for callers that look at the exponent before
+    // deciding whether the value is worth its exponential.
+    float exponentAt(float x, float y) const
+    {
+        const float dx = x - centreX_;
+        const float dy = y - centreY_;
+        return a_ * (dx * dx) + 2.0f * b_ * dx * dy + c_ * (dy * dy);
+    }
+    float heightForExponent(float exponent) const { return height_ * SingleMath::exp(-exponent); }
 
 private:
     float centreX_;
@@ -42,6 +57,10 @@ private:
 // A new width x length map whose every height is the largest heightAt over the
 // peaks: the first peak's value to start with, a later one replacing it only
 // when greater (so a NaN never replaces one, and a first NaN stays). With no
-// peaks every height stays 0.
+// peaks every height stays 0. Skips the peaks that cannot win a point and
+// spreads the map over the thread pool (generators/peakmap.cpp).
 std::unique_ptr<Map> mapFromPeaks(std::uint32_t width, std::uint32_t length,
                                   const std::vector<Peak>& peaks);
+// The same map from the plain loop: every peak evaluated at every point.
+std::unique_ptr<Map> mapFromPeaksReference(std::uint32_t width, std::uint32_t length,
+                                           const std::vector<Peak>& peaks);

@@ -12,7 +12,8 @@ trap 'rm -rf "$work"' EXIT
 
 sources=(
   "$root/terrain/map.cpp" "$root/terrain/seed.cpp" "$root/terrain/platformrandom.cpp"
-  "$root"/generators/*.cpp "$root"/filters/filter{matrix,pipeline}.cpp "$root"/drop/*.cpp
+  "$root/terrain/parallelranges.cpp"
+  "$root"/generators/*.cpp "$root"/filters/filter{,matrix,pipeline}.cpp "$root"/drop/*.cpp
   "$root/tests/generators/goldenworlds.cpp"
 )
 read -r -a qt_cflags <<<"$(pkg-config --cflags Qt5Core Qt5Gui)"

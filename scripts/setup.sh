@@ -54,17 +54,24 @@ terravik_install_missing() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# terravik_build <build-dir> [cmake options...]: configures once, then builds
-# incrementally.
+# terravik_build <build-dir> [cmake options...] [-- build options...]:
+# configures once, then builds incrementally (everything, or what the build
+# options name, e.g. -- --target terravik_core_tests).
 terravik_build() {
   local dir="$1"
   shift
+  local configure=()
+  while (($# > 0)) && [[ "$1" != -- ]]; do
+    configure+=("$1")
+    shift
+  done
+  if (($# > 0)); then shift; fi
   local root
   root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
   if [[ ! -f "$root/$dir/build.ninja" ]]; then
-    cmake -S "$root" -B "$root/$dir" -G Ninja "$@"
+    cmake -S "$root" -B "$root/$dir" -G Ninja "${configure[@]}"
   fi
-  cmake --build "$root/$dir" -j "$(nproc)"
+  cmake --build "$root/$dir" -j "$(nproc)" "$@"
 }
 
 if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then

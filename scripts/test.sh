@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Sets up this machine, builds Terravik three times (build/ as shipped,
+# Sets up this machine, builds Terravik four times (build/ as shipped,
 # build-asan/ with AddressSanitizer, LeakSanitizer and UBSan, build-fuzz/ with
-# clang's libFuzzer), checks formatting and clang-tidy, runs the whole suite in
-# each build, and checks that an aarch64 build (build-arm64/, under qemu) makes
-# the same worlds. Widget tests need a display: without one, CTest runs under Xvfb.
+# clang's libFuzzer, build-tsan/ with ThreadSanitizer for the core and its
+# tests only), checks formatting and clang-tidy, runs the whole suite in each
+# build, and checks that an aarch64 build (build-arm64/, under qemu) makes the
+# same worlds. Widget tests need a display: without one, CTest runs under Xvfb.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -17,6 +18,10 @@ terravik_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTERRAVIK_SANITIZE=ON -DTERR
 # libFuzzer needs clang; this tree builds only the core and the fuzz targets.
 terravik_build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTERRAVIK_BUILD_FUZZ=ON -DTERRAVIK_BUILD_TESTS=OFF -DTERRAVIK_BUILD_BENCH=OFF -DTERRAVIK_BUILD_TOOLS=OFF
+# The core spreads large maps over threads; this tree holds only the core and
+# its tests (no widgets), built and run under ThreadSanitizer.
+terravik_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTERRAVIK_SANITIZE_THREAD=ON \
+  -DTERRAVIK_BUILD_BENCH=OFF -DTERRAVIK_BUILD_TOOLS=OFF -- --target terravik_core_tests
 
 echo "=== Built in ${SECONDS} s ==="
 
@@ -29,10 +34,13 @@ status=0
 echo "=== Lint ==="
 "$here/lint.sh" || status=1
 
-for dir in build build-asan build-fuzz; do
+for dir in build build-asan build-fuzz build-tsan; do
   echo "=== Tests in $dir ==="
   SECONDS=0
-  (cd "$root/$dir" && "${with_display[@]}" ctest --output-on-failure -j "$(nproc)") || status=1
+  only=()
+  if [[ "$dir" == build-tsan ]]; then only=(-L core); fi
+  (cd "$root/$dir" && "${with_display[@]}" ctest --output-on-failure -j "$(nproc)" "${only[@]}") ||
+    status=1
   echo "=== Tests in $dir took ${SECONDS} s ==="
 done
 

@@ -14,11 +14,18 @@ namespace TerrainMesh {
 QVector3D scenePoint(float x, float y, float z, int meshWidth, int meshLength);
 
 // One vertex per map point, row by row: (j, i) at index i * width + j.
+// Large maps are spread over the thread pool, by bands of rows.
 void buildGrid(const Map& map, QVector<QVector3D>& gridVertices);
 
 // Two triangles per grid cell, six vertices, from the grid of buildGrid.
+// Large meshes are spread over the thread pool, by rows of cells.
 void buildTriangles(const QVector<QVector3D>& gridVertices, int meshWidth, int meshLength,
                     QVector<QVector3D>& triangleVertices);
+
+// The same arrays from the plain serial loops.
+void buildGridReference(const Map& map, QVector<QVector3D>& gridVertices);
+void buildTrianglesReference(const QVector<QVector3D>& gridVertices, int meshWidth, int meshLength,
+                             QVector<QVector3D>& triangleVertices);
 
 // One line list per drop of the map (pairs of consecutive path points);
 // pathVertices ends up holding the last drop's path in scene coordinates.
