@@ -28,7 +28,7 @@ std::vector<DropRecord> dropRecords(const Map& filtered);
 using ProgressReport = std::function<void(const QString& stage, int percent)>;
 
 // The filtered world of a recipe, for a caller that does not keep the base
-// map: the first filter reads the base map itself, which goes as soon as it is
-// read, so at most two maps and the filter's own copy of the heights are alive
-// at once. The heights are those of applyFilterList on the base map.
+// map: the filters take turns writing into the base map and one more, so two
+// maps and the filters' few padded columns are all that is alive at once. The
+// heights are those of applyFilterList on the base map.
 std::unique_ptr<Map> buildFilteredWorld(const WorldRecipe& recipe, const ProgressReport& progress);
