@@ -2,19 +2,30 @@
 
 #include "app/mainwindowform.h"
 #include "app/newworlddialog.h"
+#include "app/preferences.h"
+#include "app/statustexts.h"
 #include "drop/droprun.h"
+#include "exports/exportformat.h"
 #include "filters/editfilterdialog.h"
 #include "filters/filtermatrix.h"
-#include "generators/generatorchoice.h"
+#include "filters/filterpresets.h"
 #include "terrain/map.h"
-#include "terrain/seed.h"
 #include "view/glwidget.h"
+#include "world/safewrite.h"
+#include "world/worldbuild.h"
+#include "world/worldfile.h"
 
+#include <QAction>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 namespace {
 
@@ -28,15 +39,37 @@ QList<int> selectedRows(const QListWidget* list)
     return rows;
 }
 
+// The window draws every grid cell in every frame; beyond this side the mesh
+// takes gigabytes and a frame seconds, so larger worlds are for exports.
+constexpr std::uint32_t MaxWindowSide = 2048;
+
+constexpr const char* WorldFileFilter = "Terravik worlds (*.terravik)";
+
+QString withSuffix(const QString& path, const QString& suffix)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + suffix : path;
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent, Qt::WindowFlags()), form_(std::make_unique<MainWindowForm>())
 {
     form_->setupForm(this);
+    restoreGeometry(Preferences::windowGeometry());
+    form_->actionColourByHeight->setChecked(Preferences::colourByHeight());
+    // An event's message hides the pending filters' notice only for a while.
+    connect(form_->statusBar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) {
+            showFilterState();
+        }
+    });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    Preferences::setWindowGeometry(saveGeometry());
+}
 
 MainWindowForm* MainWindow::form() const
 {
@@ -51,19 +84,26 @@ void MainWindow::on_actionNewWorld_triggered()
     if (dialog.result() == 0) {
         return;
     }
-    std::unique_ptr<MapBuilder> builder = makeMapBuilder(dialog.generatorIndex());
-    if (dialog.isRandomSeed()) {
-        builder->setSeed(std::make_unique<Seed>());
-    } else {
-        builder->setSeed(dialog.seedText());
-    }
-    builder->setWidth(dialog.mapWidth()).setLength(dialog.mapLength());
+    WorldOrigin origin;
+    origin.generatorIndex = dialog.generatorIndex();
+    origin.seed =
+        dialog.isRandomSeed() ? SeedRecord::ofClock() : SeedRecord::ofText(dialog.seedText());
+    origin.width = std::uint32_t(dialog.mapWidth());
+    origin.length = std::uint32_t(dialog.mapLength());
+    showWorld(origin, {});
+    nameWorldFile(QString());
+}
 
+void MainWindow::showWorld(const WorldOrigin& origin, const std::vector<DropRecord>& drops)
+{
     GLWidget* view = form_->widget;
     view->setCursor(Qt::WaitCursor);
-    view->setBaseMap(builder->build());
+    view->setWorldOrigin(origin);
+    view->setBaseMap(buildBaseMap(origin));
+    replayDrops(*view->filteredMap(), drops);
     view->rebuildMesh();
     view->setCursor(Qt::ArrowCursor);
+    showWorldState();
 }
 
 void MainWindow::on_pushButtonGoutteLancer_clicked()
@@ -71,26 +111,37 @@ void MainWindow::on_pushButtonGoutteLancer_clicked()
     GLWidget* view = form_->widget;
     const double x = form_->doubleSpinBoxGoutteX->value();
     const double y = form_->doubleSpinBoxGoutteY->value();
-    // A drop needs the corners of the cell it stands on; before any world
-    // there is no terrain at all.
     const Map* base = view->baseMap();
-    if (base == nullptr || !base->isOnSurface(float(x), float(y))) {
+    if (base == nullptr) {
+        QMessageBox::warning(nullptr, tr("Warning !"),
+                             tr("There is no world yet: make one with File > New world."),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
+    // A drop needs the corners of the cell it stands on.
+    if (!base->isOnSurface(float(x), float(y))) {
         QMessageBox::warning(nullptr, tr("Warning !"),
                              tr("The entered coordinates are not within the map"), QMessageBox::Ok,
                              QMessageBox::NoButton);
         return;
     }
     view->filteredMap()->startDrop(float(x), float(y));
+    showDropState(tr("Drop started at (%1, %2)").arg(x, 0, 'f', 2).arg(y, 0, 'f', 2), -1);
 }
 
 void MainWindow::on_pushButtonGoutteSuivant_clicked()
 {
-    runDrops([](Map& map) { DropRun::runSteps(map); });
+    runDrops([](Map& map) {
+        DropRun::runSteps(map);
+        return long(DropRun::kStepsPerNext);
+    });
+    showDropState(tr("Next"), DropRun::kStepsPerNext);
 }
 
 void MainWindow::on_pushButtonGoutteRes_clicked()
 {
-    runDrops([](Map& map) { DropRun::runToEnd(map); });
+    const long steps = runDrops([](Map& map) { return DropRun::runToEnd(map); });
+    showDropState(tr("Result"), steps);
 }
 
 void MainWindow::on_addFilterButton_clicked()
@@ -160,6 +211,7 @@ void MainWindow::on_actionUpdate_triggered()
     view->setCursor(Qt::WaitCursor);
     view->applyFilters();
     view->rebuildMesh();
+    showWorldState();
 }
 
 void MainWindow::on_actionCenter_triggered()
@@ -182,24 +234,235 @@ void MainWindow::on_pushButtonGoutteDynamic_clicked()
     }
     view->setCursor(Qt::WaitCursor);
     // Each frame is a synchronous redraw: the loop never returns to the event loop.
-    DropRun::runAnimated(*map, [view] {
+    const long steps = DropRun::runAnimated(*map, [view] {
         view->rebuildMesh();
         view->updateGL();
     });
     view->setCursor(Qt::ArrowCursor);
+    showDropState(tr("Dynamic display"), steps);
 }
 
-void MainWindow::runDrops(const std::function<void(Map&)>& run)
+void MainWindow::openWorldFile(const QString& path)
+{
+    const QString title = tr("Open world");
+    const WorldFile::Reading reading = WorldFile::read(path);
+    if (!reading.error.isEmpty()) {
+        QMessageBox::warning(this, title, reading.error);
+        return;
+    }
+    const WorldRecipe& recipe = reading.recipe;
+    if (recipe.origin.width > MaxWindowSide || recipe.origin.length > MaxWindowSide) {
+        QMessageBox::warning(
+            this, title,
+            tr("%1 is a world of %2 x %3 points; the window shows worlds of up to %4 x %4. "
+               "Export it from the command line instead, e.g.\n"
+               "terravik --world \"%1\" --export world.png")
+                .arg(QDir::toNativeSeparators(path))
+                .arg(recipe.origin.width)
+                .arg(recipe.origin.length)
+                .arg(MaxWindowSide));
+        return;
+    }
+    GLWidget* view = form_->widget;
+    view->setFilterList(makeFilterList(recipe.filters));
+    refreshFilterList();
+    view->setCamera(recipe.camera);
+    showWorld(recipe.origin, recipe.drops);
+    // As after New world: the world is there to start drops on and to update.
+    form_->pushButtonGoutteLancer->setEnabled(true);
+    form_->actionUpdate->setEnabled(true);
+    nameWorldFile(path);
+}
+
+void MainWindow::on_actionOpenWorld_triggered()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Open world"), Preferences::lastFolder(), tr(WorldFileFilter));
+    if (!path.isEmpty()) {
+        Preferences::setLastFolderFrom(path);
+        openWorldFile(path);
+    }
+}
+
+void MainWindow::on_actionSaveWorld_triggered()
+{
+    const QString title = tr("Save world");
+    if (!hasWorld(title)) {
+        return;
+    }
+    const QString suggested = windowFilePath().isEmpty()
+                                  ? QDir::home().filePath(QStringLiteral("world.terravik"))
+                                  : windowFilePath();
+    QString path = QFileDialog::getSaveFileName(this, title, suggested, tr(WorldFileFilter));
+    if (path.isEmpty()) {
+        return;
+    }
+    path = withSuffix(path, QStringLiteral("terravik"));
+    Preferences::setLastFolderFrom(path);
+    const QByteArray contents = WorldFile::toJson(shownRecipe());
+    const QString problem = writeFileSafely(
+        path, [&](QIODevice& device) { return device.write(contents) == contents.size(); });
+    if (!problem.isEmpty()) {
+        QMessageBox::warning(this, title, problem);
+        return;
+    }
+    nameWorldFile(path);
+}
+
+void MainWindow::on_actionExport_triggered()
+{
+    const QString title = tr("Export");
+    if (!hasWorld(title)) {
+        return;
+    }
+    QFileDialog dialog(this, title, Preferences::lastFolder());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(exportFileFilters());
+    if (dialog.exec() == 0 || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    // A name without extension takes the chosen filter's; any other unknown
+    // extension is an error rather than a guess.
+    const auto chosen =
+        ExportFormat(std::max(0, exportFileFilters().indexOf(dialog.selectedNameFilter())));
+    const QString path = withSuffix(dialog.selectedFiles().constFirst(), exportSuffix(chosen));
+    Preferences::setLastFolderFrom(path);
+    const std::optional<ExportFormat> format = exportFormatOf(path);
+    if (!format) {
+        QMessageBox::warning(this, title,
+                             tr("%1: unknown export format: give a file name ending in %2")
+                                 .arg(QDir::toNativeSeparators(path), knownExportSuffixes()));
+        return;
+    }
+    GLWidget* view = form_->widget;
+    view->setCursor(Qt::WaitCursor);
+    const QString problem = exportMap(*view->filteredMap(), *format, path);
+    view->setCursor(Qt::ArrowCursor);
+    if (!problem.isEmpty()) {
+        QMessageBox::warning(this, title, problem);
+    }
+}
+
+void MainWindow::on_actionFitWorld_triggered()
+{
+    form_->widget->fitWorld();
+}
+
+void MainWindow::on_actionColourByHeight_toggled(bool on)
+{
+    form_->widget->setColourByHeight(on);
+    Preferences::setColourByHeight(on);
+}
+
+void MainWindow::on_presetsMenu_triggered(QAction* preset)
+{
+    const FilterPreset& chosen = filterPresets().at(std::size_t(preset->data().toInt()));
+    auto filter = std::make_unique<FilterMatrix>(preset->text());
+    filter->setMatrix(chosen.coefficients);
+    form_->widget->addFilter(std::move(filter));
+    refreshFilterList();
+}
+
+void MainWindow::on_actionKeyboardAndMouse_triggered()
+{
+    QMessageBox::information(
+        this, tr("Keyboard and mouse"),
+        tr("<table cellpadding=\"2\">"
+           "<tr><td><b>Ctrl+N</b></td><td>New world</td></tr>"
+           "<tr><td><b>Ctrl+O</b></td><td>Open world</td></tr>"
+           "<tr><td><b>Ctrl+S</b></td><td>Save world</td></tr>"
+           "<tr><td><b>Ctrl+E</b></td><td>Export</td></tr>"
+           "<tr><td><b>F5</b></td><td>Update: apply the filter list</td></tr>"
+           "<tr><td><b>Space</b></td><td>Center: turn the view back home</td></tr>"
+           "<tr><td><b>F</b></td><td>Fit world: show the whole world</td></tr>"
+           "<tr><td><b>Ctrl+Q</b></td><td>Exit</td></tr>"
+           "<tr><td><b>Right drag</b></td><td>Turn the view</td></tr>"
+           "<tr><td><b>Left drag</b></td><td>Move the point looked at</td></tr>"
+           "<tr><td><b>Wheel</b></td><td>Zoom</td></tr>"
+           "</table>"));
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    QMessageBox::about(
+        this, tr("About Terravik"),
+        tr("<h3>Terravik %1</h3><p>Terravik makes terrain from a seed: random heights, "
+           "mountain peaks or a chain of peaks, shaped by 5 x 5 convolution filters, shown as a "
+           "wireframe you can turn and zoom, with water drops running downhill over it. The same "
+           "seed, generator and size give the same world on every machine, so a small world file "
+           "rebuilds a world bit for bit, and worlds export as height maps and meshes.</p>")
+            .arg(QStringLiteral(TERRAVIK_VERSION)));
+}
+
+void MainWindow::showWorldState()
+{
+    // Whatever the last message said, the drops it counted have gone.
+    form_->statusBar->clearMessage();
+    const GLWidget* view = form_->widget;
+    form_->worldSummaryLabel->setText(
+        StatusTexts::worldSummary(view->worldOrigin(), *view->filteredMap()));
+    showFilterState();
+}
+
+void MainWindow::showFilterState()
+{
+    QStatusBar* bar = form_->statusBar;
+    if (form_->widget->hasUnappliedFilters()) {
+        bar->showMessage(StatusTexts::filtersChanged());
+    } else if (bar->currentMessage() == StatusTexts::filtersChanged()) {
+        bar->clearMessage();
+    }
+}
+
+void MainWindow::showDropState(const QString& command, long steps)
+{
+    constexpr int ShownMilliseconds = 10000;
+    const Map* map = form_->widget->filteredMap();
+    if (map != nullptr) {
+        form_->statusBar->showMessage(StatusTexts::dropState(command, steps, *map),
+                                      ShownMilliseconds);
+    }
+}
+
+WorldRecipe MainWindow::shownRecipe() const
+{
+    const GLWidget* view = form_->widget;
+    WorldRecipe recipe;
+    recipe.origin = view->worldOrigin();
+    recipe.filters = view->appliedFilters();
+    recipe.drops = dropRecords(*view->filteredMap());
+    recipe.camera = view->camera();
+    return recipe;
+}
+
+bool MainWindow::hasWorld(const QString& title)
+{
+    if (form_->widget->hasBaseMap()) {
+        return true;
+    }
+    QMessageBox::warning(this, title, tr("There is no world yet: make one with File > New world."));
+    return false;
+}
+
+void MainWindow::nameWorldFile(const QString& path)
+{
+    setWindowFilePath(path);
+    setWindowTitle(path.isEmpty() ? tr("Terravik")
+                                  : tr("%1 - Terravik").arg(QFileInfo(path).fileName()));
+}
+
+long MainWindow::runDrops(const std::function<long(Map&)>& run)
 {
     GLWidget* view = form_->widget;
     Map* map = view->filteredMap();
     if (map == nullptr) {
-        return;
+        return 0;
     }
     view->setCursor(Qt::WaitCursor);
-    run(*map);
+    const long steps = run(*map);
     view->rebuildMesh();
     view->setCursor(Qt::ArrowCursor);
+    return steps;
 }
 
 void MainWindow::refreshFilterList()
@@ -210,4 +473,5 @@ void MainWindow::refreshFilterList()
     for (int i = 0; i < view->filterCount(); ++i) {
         list->addItem(QString::number(i) + QStringLiteral(". ") + view->filterName(i));
     }
+    showFilterState();
 }

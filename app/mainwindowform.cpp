@@ -1,6 +1,7 @@
 #include "app/mainwindowform.h"
 
 #include "app/formbuilding.h"
+#include "filters/filterpresets.h"
 #include "view/glwidget.h"
 
 #include <QAction>
@@ -70,6 +71,7 @@ void MainWindowForm::setupForm(QMainWindow* window)
     retranslateForm(window);
     connectEnabledStates(window);
     tabWidget->setCurrentIndex(0);
+    createAdditions(window);
 
     // Last, so that for one click the connections above run before the command.
     QMetaObject::connectSlotsByName(window);
@@ -245,6 +247,62 @@ void MainWindowForm::retranslateForm(QMainWindow* window)
     menuFile->setTitle(translated("File"));
     menuMap->setTitle(translated("Map"));
     menuView->setTitle(translated("View"));
+    if (actionOpenWorld != nullptr) {
+        retranslateAdditions();
+    }
+}
+
+void MainWindowForm::createAdditions(QMainWindow* window)
+{
+    actionOpenWorld = createNamed<QAction>(window, "actionOpenWorld");
+    actionSaveWorld = createNamed<QAction>(window, "actionSaveWorld");
+    actionExport = createNamed<QAction>(window, "actionExport");
+    actionFitWorld = createNamed<QAction>(window, "actionFitWorld");
+
+    // File: New world, the file actions, then Exit after its separator.
+    QAction* beforeExit = menuFile->actions().at(menuFile->actions().indexOf(actionExit) - 1);
+    menuFile->insertActions(beforeExit, {actionOpenWorld, actionSaveWorld, actionExport});
+    menuView->addAction(actionFitWorld);
+    mainToolBar->addAction(actionFitWorld);
+
+    worldSummaryLabel = createNamed<QLabel>(statusBar, "worldSummaryLabel");
+    statusBar->addPermanentWidget(worldSummaryLabel);
+    actionColourByHeight = createNamed<QAction>(window, "actionColourByHeight");
+    actionColourByHeight->setCheckable(true);
+    menuView->addAction(actionColourByHeight);
+
+    presetsButton = createNamed<QPushButton>(tabFilters, "presetsButton");
+    presetsMenu = createNamed<QMenu>(presetsButton, "presetsMenu");
+    for (std::size_t i = 0; i < filterPresets().size(); ++i) {
+        presetsMenu->addAction(translated(filterPresets()[i].name))->setData(int(i));
+    }
+    presetsButton->setMenu(presetsMenu);
+    verticalLayout->addWidget(presetsButton);
+
+    menuHelp = createNamed<QMenu>(menuBar, "menuHelp");
+    menuBar->addAction(menuHelp->menuAction());
+    actionAbout = createNamed<QAction>(window, "actionAbout");
+    actionKeyboardAndMouse = createNamed<QAction>(window, "actionKeyboardAndMouse");
+    menuHelp->addAction(actionKeyboardAndMouse);
+    menuHelp->addAction(actionAbout);
+    retranslateAdditions();
+}
+
+void MainWindowForm::retranslateAdditions()
+{
+    actionOpenWorld->setText(translated("Open world\u2026"));
+    actionOpenWorld->setShortcut(shortcut("Ctrl+O"));
+    actionSaveWorld->setText(translated("Save world\u2026"));
+    actionSaveWorld->setShortcut(shortcut("Ctrl+S"));
+    actionExport->setText(translated("Export\u2026"));
+    actionExport->setShortcut(shortcut("Ctrl+E"));
+    actionFitWorld->setText(translated("Fit world"));
+    actionFitWorld->setShortcut(shortcut("F"));
+    actionColourByHeight->setText(translated("Colour by height"));
+    presetsButton->setText(translated("Presets"));
+    menuHelp->setTitle(translated("Help"));
+    actionAbout->setText(translated("About Terravik"));
+    actionKeyboardAndMouse->setText(translated("Keyboard and mouse"));
 }
 
 // None of these senders is checkable, so the bool they carry is always false:

@@ -57,6 +57,21 @@ struct MainWindowForm
     QMenu* menuView = nullptr;
     QToolBar* mainToolBar = nullptr;
     QStatusBar* statusBar = nullptr;
+    // Added after the window's first design, and so created after all of the
+    // above: world files, exports and fitting the view to the world.
+    QAction* actionOpenWorld = nullptr;
+    QAction* actionSaveWorld = nullptr;
+    QAction* actionExport = nullptr;
+    QAction* actionFitWorld = nullptr;
+    // The window explaining itself: the world on the status bar, colour by
+    // height, filter presets and help.
+    QLabel* worldSummaryLabel = nullptr;
+    QAction* actionColourByHeight = nullptr;
+    QPushButton* presetsButton = nullptr;
+    QMenu* presetsMenu = nullptr;
+    QMenu* menuHelp = nullptr;
+    QAction* actionAbout = nullptr;
+    QAction* actionKeyboardAndMouse = nullptr;
 
     // Builds and wires the whole window, then binds the window's on_<name>_<signal>
     // slots by name, after the form's own connections so that those run first.
@@ -71,4 +86,6 @@ private:
     void createBars(QMainWindow* window);
     void fillMenusAndToolBar();
     void connectEnabledStates(QMainWindow* window);
+    void createAdditions(QMainWindow* window);
+    void retranslateAdditions();
 };

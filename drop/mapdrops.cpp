@@ -105,8 +105,13 @@ private:
 
 bool Map::isOnSurface(float x, float y) const
 {
-    return hasSurface(*this) && x >= 0.0f && y >= 0.0f && x <= static_cast<float>(width_ - 1u) &&
-           y <= static_cast<float>(length_ - 1u);
+    return isOnSurface(width_, length_, x, y);
+}
+
+bool Map::isOnSurface(std::uint32_t width, std::uint32_t length, float x, float y)
+{
+    return width >= 2 && length >= 2 && x >= 0.0f && y >= 0.0f &&
+           x <= static_cast<float>(width - 1u) && y <= static_cast<float>(length - 1u);
 }
 
 void Map::startDrop(float x, float y)
@@ -131,17 +136,31 @@ bool Map::stepDrops(float step)
             continue;
         }
         anyRunning = true;
-        if (!hasSurface(*this)) {
-            drop->stop();
-            continue;
-        }
-        MapPoint& current = *drop->currentPoint();
-        const SurfaceTriangle triangle(*this, current.x(), current.y());
-        // The point gets the terrain height in place of the height its own step
-        // reached before the drop moves on, so the next point rises from the
-        // terrain and the newest point stays within one step of it.
-        current.setZ(triangle.heightAt(current.x(), current.y()));
-        drop->advance(triangle.downhillDirection(), step, width_, length_);
+        stepDrop(*drop, step);
     }
     return anyRunning;
+}
+
+void Map::replayDrop(float x, float y, std::int64_t steps, float step)
+{
+    startDrop(x, y);
+    WaterDrop& drop = *drops_.back();
+    for (std::int64_t i = 0; i < steps && !drop.isStopped(); ++i) {
+        stepDrop(drop, step);
+    }
+}
+
+void Map::stepDrop(WaterDrop& drop, float step)
+{
+    if (!hasSurface(*this)) {
+        drop.stop();
+        return;
+    }
+    MapPoint& current = *drop.currentPoint();
+    const SurfaceTriangle triangle(*this, current.x(), current.y());
+    // The point gets the terrain height in place of the height its own step
+    // reached before the drop moves on, so the next point rises from the
+    // terrain and the newest point stays within one step of it.
+    current.setZ(triangle.heightAt(current.x(), current.y()));
+    drop.advance(triangle.downhillDirection(), step, width_, length_);
 }

@@ -36,13 +36,19 @@ void WaterDrop::advance(const QVector3D& direction, float step, std::uint32_t wi
     if (stopped_) {
         return;
     }
+    ++stepCount_;
     const MapPoint& last = path_.back();
     const MapPoint candidate(last.x() + direction.x() * step, last.y() + direction.y() * step,
                              last.z() + direction.z() * step);
+    if (returnsToRest(candidate)) {
+        stopped_ = true;
+        return;
+    }
     // A non-finite candidate (a map with inf or NaN heights) ends the drop like
     // leaving the map does, so that every drop comes to an end.
-    if (returnsToRest(candidate) || isOffMap(candidate, width, length) || !isFinite(candidate)) {
+    if (isOffMap(candidate, width, length) || !isFinite(candidate)) {
         stopped_ = true;
+        leftMap_ = true;
         return;
     }
     path_.push_back(candidate);

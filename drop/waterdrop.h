@@ -19,6 +19,11 @@ public:
     MapPoint* currentPoint() { return &path_.back(); }
     const MapPoint* currentPoint() const { return &path_.back(); }
     bool isStopped() const { return stopped_; }
+    // Whether the drop stopped by leaving the map rather than coming to rest.
+    bool hasLeftMap() const { return leftMap_; }
+    // How many times the drop has been moved while running, the step that
+    // stopped it included: with its start, all it takes to run it again.
+    std::int64_t stepCount() const { return stepCount_; }
     void stop() { stopped_ = true; }
 
     // Moves the drop by step along direction, or stops it when it stagnates,
@@ -33,4 +38,6 @@ private:
 
     std::vector<MapPoint> path_;
     bool stopped_ = false;
+    bool leftMap_ = false;
+    std::int64_t stepCount_ = 0;
 };

@@ -41,12 +41,19 @@ public:
     // Whether a drop can stand at (x, y): on a map of at least 2 x 2 points,
     // 0 <= x <= width - 1 and 0 <= y <= length - 1 (drop/mapdrops.cpp).
     bool isOnSurface(float x, float y) const;
+    static bool isOnSurface(std::uint32_t width, std::uint32_t length, float x, float y);
     // Starts a drop at (x, y) on the terrain's surface (drop/mapdrops.cpp).
     void startDrop(float x, float y);
     // Moves every running drop by one step; true when one was still running.
     bool stepDrops(float step);
+    // Starts a drop at (x, y) and moves it `steps` times on its own. A drop's
+    // path depends on the terrain and its start only, never on other drops, so
+    // this rebuilds exactly a drop that stepDrops moved that many times.
+    void replayDrop(float x, float y, std::int64_t steps, float step);
 
 private:
+    void stepDrop(WaterDrop& drop, float step);
+
     std::vector<MapPoint> points_;
     std::vector<std::unique_ptr<WaterDrop>> drops_;
     std::uint32_t width_;

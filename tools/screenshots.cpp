@@ -51,6 +51,12 @@ constexpr int WorldSize = 60;
 constexpr std::array<int, 5> BinomialRow{1, 4, 6, 4, 1};
 const char* const FilterName = "Smooth";
 
+// The world coloured by height.
+constexpr int ChainGenerator = 2;
+const char* const ChainSeed = "Terravik";
+constexpr int ChainSize = 99;
+const QPoint ColourCameraTurn(-30, 20);
+
 // The starting camera sees only the middle of the world.
 constexpr int WheelNotchesOut = 9;
 const QPoint CameraTurn(50, 0);
@@ -121,6 +127,9 @@ public:
         ok = captureFilterDialog() && ok;
         runFarthestDrops();
         ok = capture("drop-path.png", screenRect(&window_)) && ok;
+        ok = captureFileMenu() && ok;
+        showChainInColour();
+        ok = capture("colour-by-height.png", screenRect(&window_)) && ok;
         return ok;
     }
 
@@ -173,6 +182,37 @@ private:
                 dialog.form()->cancelButton->click();
             });
         return ok;
+    }
+
+    // Opens the File menu from the menu bar, as a click on it does.
+    bool captureFileMenu()
+    {
+        form_.menuBar->setActiveAction(form_.menuFile->menuAction());
+        settle(SettleMilliseconds);
+        const bool ok =
+            capture("file-menu.png", screenRect(&window_).united(screenRect(form_.menuFile)));
+        form_.menuFile->hide();
+        return ok;
+    }
+
+    // A mountain chain fitted into the view and coloured by height, with drops
+    // and the status line that names the world.
+    void showChainInColour()
+    {
+        WindowDriver::runNewWorld(
+            window_, {ChainGenerator, QString::fromLatin1(ChainSeed), ChainSize, ChainSize});
+        form_.actionCenter->trigger();
+        dragFromCentre(form_.widget, Qt::RightButton, ColourCameraTurn);
+        form_.actionFitWorld->trigger();
+        form_.tabWidget->setCurrentWidget(form_.tabGoutte);
+        const Map& map = *form_.widget->filteredMap();
+        for (const QPointF& start : farthestDropStarts(map, DropCount, DropSpacing)) {
+            form_.doubleSpinBoxGoutteX->setValue(start.x());
+            form_.doubleSpinBoxGoutteY->setValue(start.y());
+            form_.pushButtonGoutteLancer->click();
+            form_.pushButtonGoutteRes->click();
+        }
+        form_.actionColourByHeight->setChecked(true);
     }
 
     // Lets a few drops run down the slopes where they get farthest, then

@@ -2,6 +2,7 @@
 
 #include "terrain/map.h"
 #include "view/terrainmesh.h"
+#include "world/worldbuild.h"
 
 #include <GL/glu.h>
 #include <QMouseEvent>
@@ -79,6 +80,7 @@ void GLWidget::applyFilters()
         return;
     }
     filteredMap_ = applyFilterList(*baseMap_, filters_);
+    appliedFilters_ = filterRecords(filters_);
 }
 
 void GLWidget::rebuildMesh()
@@ -94,8 +96,10 @@ void GLWidget::rebuildMesh()
     cellColumns_ = meshWidth_ - 1;
     cellRows_ = meshLength_ - 1;
 
+    sceneBounds_ = SceneBounds::of(map);
     TerrainMesh::buildGrid(map, gridVertices_);
     TerrainMesh::buildTriangles(gridVertices_, meshWidth_, meshLength_, triangleVertices_);
+    colourTriangles();
     fillGridBuffer();
     fillPathBuffer(
         TerrainMesh::buildDropLines(map, meshWidth_, meshLength_, dropLines_, pathVertices_));
@@ -164,6 +168,54 @@ void GLWidget::moveFilterDown(int position)
 void GLWidget::removeFilter(int position)
 {
     filters_.erase(filters_.begin() + position);
+}
+
+bool GLWidget::hasUnappliedFilters() const
+{
+    return filteredMap_ != nullptr && filterRecords(filters_) != appliedFilters_;
+}
+
+void GLWidget::setFilterList(FilterList filters)
+{
+    filters_ = std::move(filters);
+}
+
+CameraRecord GLWidget::camera() const
+{
+    return {distance_, xRot_, yRot_, zRot_, centerX_, centerY_};
+}
+
+void GLWidget::setCamera(const CameraRecord& camera)
+{
+    distance_ = camera.distance;
+    xRot_ = camera.xRotation;
+    yRot_ = camera.yRotation;
+    zRot_ = camera.zRotation;
+    centerX_ = camera.centerX;
+    centerY_ = camera.centerY;
+}
+
+void GLWidget::fitWorld()
+{
+    setCamera(CameraView::fitted(camera(), sceneBounds_, aspectRatio()));
+    updateGL();
+}
+
+void GLWidget::setColourByHeight(bool on)
+{
+    colourByHeight_ = on;
+    colourTriangles();
+    updateGL();
+}
+
+void GLWidget::colourTriangles()
+{
+    if (!colourByHeight_) {
+        triangleColours_.clear();
+        return;
+    }
+    HeightColours::build(triangleVertices_, sceneBounds_.lowest.y(), sceneBounds_.highest.y(),
+                         triangleColours_);
 }
 
 void GLWidget::setXRotation(const double& angle)
@@ -273,7 +325,10 @@ void GLWidget::paintGL()
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(30.0, aspectRatio(), double(0.1f), 100.0);
+    // The far plane moves out only when a large or distant world would reach
+    // past the usual 100 scene units.
+    gluPerspective(CameraView::FieldOfView, aspectRatio(), double(CameraView::NearPlane),
+                   CameraView::farPlane(camera(), sceneBounds_));
 
     glEnableClientState(GL_VERTEX_ARRAY);
     drawTerrain();
@@ -285,17 +340,29 @@ void GLWidget::paintGL()
 void GLWidget::drawTerrain()
 {
     qglColor(Qt::white);
+    const bool coloured = colourByHeight_ && triangleColours_.size() == triangleVertices_.size();
+    if (coloured) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, triangleColours_.constData());
+    }
     glVertexPointer(3, GL_FLOAT, 0, triangleVertices_.constData());
     glDrawArrays(GL_TRIANGLES, 0, triangleVertices_.size());
+    if (coloured) {
+        glDisableClientState(GL_COLOR_ARRAY);
+    }
 }
 
 void GLWidget::drawDropPaths()
 {
+    // Among coloured lines, one-pixel blue paths would get lost.
+    constexpr float ColouredPathWidth = 3.0f;
     qglColor(Qt::blue);
+    glLineWidth(colourByHeight_ ? ColouredPathWidth : 1.0f);
     for (const QVector<QVector3D>& lines : dropLines_) {
         glVertexPointer(3, GL_FLOAT, 0, lines.constData());
         glDrawArrays(GL_LINES, 0, lines.size());
     }
+    glLineWidth(1.0f);
 }
 
 void GLWidget::drawAxes()

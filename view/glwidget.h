@@ -1,6 +1,9 @@
 #pragma once
 
 #include "filters/filterpipeline.h"
+#include "view/camerafit.h"
+#include "view/heightcolours.h"
+#include "world/worldrecipe.h"
 
 #include <QGLBuffer>
 #include <QGLWidget>
@@ -62,6 +65,29 @@ public:
     double centerY() const { return centerY_; }
     float eyeDistance() const { return distance_; }
 
+    // Where the shown world came from, and the filters it went through at the
+    // last applyFilters (the list may have changed since): with the drops and
+    // the camera, the recipe that rebuilds the world on screen.
+    void setWorldOrigin(const WorldOrigin& origin) { origin_ = origin; }
+    const WorldOrigin& worldOrigin() const { return origin_; }
+    const std::vector<FilterRecord>& appliedFilters() const { return appliedFilters_; }
+    // Whether the filter list differs from the one the shown world went
+    // through, so that Update would change it.
+    bool hasUnappliedFilters() const;
+    // Replaces the whole filter list; shown from the next applyFilters.
+    void setFilterList(FilterList filters);
+
+    CameraRecord camera() const;
+    void setCamera(const CameraRecord& camera);
+    // Moves the centre and the eye so that the whole filtered world shows,
+    // keeping the angles, and redraws.
+    void fitWorld();
+
+    // Lines coloured by height instead of all white; drop paths then drawn
+    // wider so that they stand out. Off at start.
+    void setColourByHeight(bool on);
+    bool colourByHeight() const { return colourByHeight_; }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -81,6 +107,7 @@ private:
     void drawTerrain();
     void drawDropPaths();
     void drawAxes();
+    void colourTriangles();
 
     QVector<QVector3D> triangleVertices_;
     QVector<QVector3D> gridVertices_;
@@ -102,4 +129,10 @@ private:
     double zRot_ = 0.0;
     double centerX_ = 0.0;
     double centerY_ = 0.0;
+    WorldOrigin origin_;
+    std::vector<FilterRecord> appliedFilters_;
+    SceneBounds sceneBounds_;
+    // One colour per entry of triangleVertices_ while colouring by height.
+    QVector<HeightColours::Rgba> triangleColours_;
+    bool colourByHeight_ = false;
 };

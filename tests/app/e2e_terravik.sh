@@ -24,6 +24,8 @@ readonly background='#808080'
 
 work="$(mktemp -d)"
 keep_dir="$PWD"
+# Settings of its own: no remembered size or colours of an earlier run.
+export XDG_CONFIG_HOME="$work/config"
 pid=""
 
 cleanup() {

@@ -23,10 +23,10 @@ private slots:
 
     // Each row runs its tag's commands in turn on a new window, and logs per command the
     // cursor shapes set on the view, with the newest drop's path length, and Start's
-    // warning; then the commands enabled. "cancel" is a cancelled New world, "world W L" a
-    // Mountain peaks world of W x L, "start X Y" types X and Y and clicks Start, "update"
-    // triggers Update, a button's text clicks it. Without a command, "plane N" shows the
-    // N x N map z = x, down which drops head for x = 0 by 0.01 / sqrt(2) per step, and
+    // warning ("no world" when there is none); then the commands enabled. "cancel" is a cancelled
+    // New world, "world W L" a Mountain peaks world of W x L, "start X Y" types X and Y and clicks
+    // Start, "update" triggers Update, a button's text clicks it. Without a command, "plane N"
+    // shows the N x N map z = x, down which drops head for x = 0 by 0.01 / sqrt(2) per step, and
     // "drop X" starts one at (X, 0.5).
     void commandTable_data()
     {
@@ -37,12 +37,12 @@ private slots:
         const char* const running = "enabled: Next, Result, Dynamic display, Update";
         const QByteArray world = "world 50 20: wait, arrow, arrow; ";
         row("", "enabled: ");
-        // Without a world Start warns, and the other drop commands do nothing.
-        row("cancel, start 1 1, Next", QByteArray("start 1 1: warning; ") + running);
-        row("cancel, start 1 1, Result", "start 1 1: warning; enabled: Start, Update");
-        row("cancel, start 1 1, Dynamic display", "start 1 1: warning; enabled: Start, Update");
+        // Without a world Start says to make one, and the other drop commands do nothing.
+        row("cancel, start 1 1, Next", QByteArray("start 1 1: no world; ") + running);
+        row("cancel, start 1 1, Result", "start 1 1: no world; enabled: Start, Update");
+        row("cancel, start 1 1, Dynamic display", "start 1 1: no world; enabled: Start, Update");
         row("cancel, start 1 1, cancel",
-            "start 1 1: warning; enabled: Start, Next, Result, Dynamic display, Update");
+            "start 1 1: no world; enabled: Start, Next, Result, Dynamic display, Update");
         // Start refuses the coordinates off the terrain's surface.
         row("world 50 20, start 50 10", world + "start 50 10: warning; " + running);
         row("world 50 20, start 49.5 10", world + "start 49.5 10: warning; " + running);
@@ -286,7 +286,9 @@ private:
                                      click(box.button(QMessageBox::Ok));
                                  });
         return text == "Warning !|The entered coordinates are not within the map" ? "warning"
-                                                                                  : text;
+               : text == "Warning !|There is no world yet: make one with File > New world."
+                   ? "no world"
+                   : text;
     }
 
     std::unique_ptr<MainWindow> window_;

@@ -28,7 +28,10 @@ private slots:
             form.pushButtonGoutteRes,    form.pushButtonGoutteDynamic, form.addFilterButton,
             form.editFilterButton,       form.removeFilterButton,      form.moveUpButton,
             form.moveDownButton};
-        QAction* const menu[] = {form.actionNewWorld, form.actionUpdate, form.actionCenter};
+        // The last, a filter preset.
+        QAction* const menu[] = {form.actionNewWorld, form.actionUpdate,         form.actionCenter,
+                                 form.actionFitWorld, form.actionColourByHeight, nullptr};
+        const QList<QAction*> presets = form.presetsMenu->actions();
         const auto act = [&] {
             const int roll = uniform(0, 99);
             QListWidget& list = *form.filterListWidget;
@@ -45,7 +48,10 @@ private slots:
                 drag(*form.widget, uniform(0, 1) ? Qt::LeftButton : Qt::RightButton,
                      {uniform(0, 300), uniform(0, 300)}, {uniform(0, 300), uniform(0, 300)});
                 turnWheel(*form.widget, {uniform(-1, 1) * 120, uniform(-1, 1) * 120});
-            } else if (QAction* action = menu[(roll - 88) / 4]; action->isEnabled()) {
+            } else if (QAction* action = menu[(roll - 88) / 2]
+                                             ? menu[(roll - 88) / 2]
+                                             : presets.at(uniform(0, int(presets.size()) - 1));
+                       action->isEnabled()) {
                 action->trigger();
             }
         };

@@ -5,6 +5,7 @@
 #
 #   check_packaging.sh desktop-entry <terravik.desktop>
 #   check_packaging.sh icon <terravik.svg>
+#   check_packaging.sh metainfo <metainfo.xml>
 #   check_packaging.sh install <build-dir>
 #   check_packaging.sh deb <version> --build-dir <build-dir>
 #   check_packaging.sh deb <version> --deb <package.deb>
@@ -84,6 +85,33 @@ check_desktop_entry() { # check_desktop_entry <file>
     expect "Icon names a themed icon" grep -qE '^[A-Za-z0-9_-]+$' <<<"$(desktop_value "$entry" Icon)"
     expect "Categories put it under Graphics" \
         grep -qE '(^|;)Graphics;' <<<"$(desktop_value "$entry" Categories)"
+    expect "MimeType names world files" \
+        grep -qE '(^|;)application/x-terravik-world;' <<<"$(desktop_value "$entry" MimeType)"
+    expect "Exec takes the file opened" grep -qE ' %[fF]$' <<<"$(desktop_value "$entry" Exec)"
+}
+
+check_metainfo() { # check_metainfo <file>
+    require_tool appstreamcli
+    expect "appstreamcli validates $1" appstreamcli validate --no-net "$1"
+}
+
+# The MIME database built from the installed package maps *.terravik to the
+# type that the desktop entry opens.
+check_mime_package() { # check_mime_package <share-dir>
+    local mime="$scratch/mime"
+    require_tool update-mime-database
+    mkdir -p "$mime/packages"
+    cp "$1/mime/packages/terravik.xml" "$mime/packages/"
+    expect "update-mime-database reads share/mime/packages/terravik.xml" \
+        update-mime-database "$mime"
+    expect "*.terravik files are application/x-terravik-world" \
+        grep -qF 'application/x-terravik-world:*.terravik' "$mime/globs2"
+}
+
+# The command line runs where there is no display: it must not even load the
+# widgets or OpenGL.
+links_no_window_libraries() { # links_no_window_libraries <binary>
+    ! readelf -d "$1" | grep -E 'NEEDED.*(Widgets|OpenGL|libGL)'
 }
 
 check_svg() { # check_svg <file>
@@ -121,6 +149,9 @@ check_installed_tree() { # check_installed_tree <dir>
     local binary="$dir/bin/terravik"
     local entry="$dir/share/applications/terravik.desktop"
     expect "bin/terravik is an executable ELF file" is_elf_executable "$binary"
+    expect "bin/terravik-cli is an executable ELF file" is_elf_executable "$dir/bin/terravik-cli"
+    expect "bin/terravik-cli links no widgets and no OpenGL" \
+        links_no_window_libraries "$dir/bin/terravik-cli"
     expect "share/applications/terravik.desktop is installed" test -f "$entry"
     [[ -f "$entry" ]] || return 0
     check_desktop_entry "$entry"
@@ -135,13 +166,20 @@ check_installed_tree() { # check_installed_tree <dir>
     expect "Icon=$icon is installed as a scalable hicolor icon" test -f "$svg"
     [[ -f "$svg" ]] && check_svg "$svg"
 
+    expect "share/mime/packages/terravik.xml is installed" test -f "$dir/share/mime/packages/terravik.xml"
+    [[ -f "$dir/share/mime/packages/terravik.xml" ]] && check_mime_package "$dir/share"
+    local metainfo="$dir/share/metainfo/org.terravik.terravik.metainfo.xml"
+    expect "the AppStream metainfo is installed" test -f "$metainfo"
+    [[ -f "$metainfo" ]] && check_metainfo "$metainfo"
+
     local manual="$dir/share/man/man1/terravik.1.gz"
     expect "share/man/man1/terravik.1.gz is installed" test -f "$manual"
     [[ -f "$manual" ]] && expect "the manual page formats without warnings" formats_cleanly "$manual"
 
     # Nothing else may slip in: no libraries, headers, tests or build files.
     local stray
-    stray="$(cd "$dir" && find . ! -type d ! -path ./bin/terravik \
+    stray="$(cd "$dir" && find . ! -type d ! -path ./bin/terravik ! -path ./bin/terravik-cli \
+        ! -path ./share/mime/packages/terravik.xml \
         ! -path ./share/applications/terravik.desktop \
         ! -path './share/icons/hicolor/*' ! -path './share/doc/terravik/*' \
         ! -path './share/man/*' ! -path './share/metainfo/*')" || stray="(no tree at $dir)"
@@ -255,6 +293,9 @@ desktop-entry)
     ;;
 icon)
     check_svg "$2"
+    ;;
+metainfo)
+    check_metainfo "$2"
     ;;
 install)
     check_install "$2"

@@ -16,6 +16,17 @@
 
 namespace WindowDriver {
 
+// The windows of a test keep their settings in a folder of the test's own,
+// gone at its end: no test sees another's choices, nor the user's.
+inline const struct PrivateSettings
+{
+    QTemporaryDir folder;
+    PrivateSettings()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    }
+} privateSettings;
+
 // With no window manager under Xvfb an inactive window receives no shortcut.
 inline bool showActive(QWidget& window)
 {

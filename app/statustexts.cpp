@@ -1,0 +1,81 @@
+#include "app/statustexts.h"
+
+#include "drop/waterdrop.h"
+#include "exports/heightmap.h"
+#include "terrain/map.h"
+#include "world/worldrecipe.h"
+
+#include <QCoreApplication>
+
+namespace StatusTexts {
+
+namespace {
+
+QString translated(const char* text)
+{
+    return QCoreApplication::translate("MainWindow", text);
+}
+
+// The New world dialog's names of the generators.
+QString generatorTitle(int generatorIndex)
+{
+    switch (generatorIndex) {
+    case 0:
+        return QCoreApplication::translate("NewWorldDialog", "Random");
+    case 2:
+        return QCoreApplication::translate("NewWorldDialog", "Mountain peaks chain");
+    default:
+        return QCoreApplication::translate("NewWorldDialog", "Mountain peaks");
+    }
+}
+
+QString seedText(const SeedRecord& seed)
+{
+    return seed.fromClock ? translated("clock seed")
+                          : translated("seed \"%1\"").arg(QString::fromLocal8Bit(seed.text));
+}
+
+} // namespace
+
+QString worldSummary(const WorldOrigin& origin, const Map& filtered)
+{
+    const HeightMap::Range range = HeightMap::rangeOf(filtered);
+    const QString heights = range.any ? translated("heights %1 to %2")
+                                            .arg(double(range.lowest), 0, 'f', 2)
+                                            .arg(double(range.highest), 0, 'f', 2)
+                                      : translated("no heights");
+    return translated("%1, %2, %3 x %4, %5")
+        .arg(generatorTitle(origin.generatorIndex), seedText(origin.seed))
+        .arg(origin.width)
+        .arg(origin.length)
+        .arg(heights);
+}
+
+QString filtersChanged()
+{
+    return translated("Filters changed \u2014 press Update (F5) to apply");
+}
+
+QString dropState(const QString& command, long steps, const Map& filtered)
+{
+    int running = 0;
+    int resting = 0;
+    int gone = 0;
+    for (const WaterDrop* drop : filtered.drops()) {
+        if (!drop->isStopped()) {
+            ++running;
+        } else if (drop->hasLeftMap()) {
+            ++gone;
+        } else {
+            ++resting;
+        }
+    }
+    const QString done = steps < 0 ? command : translated("%1: %2 steps").arg(command).arg(steps);
+    return translated("%1. Drops: %2 running, %3 at rest, %4 left the map.")
+        .arg(done)
+        .arg(running)
+        .arg(resting)
+        .arg(gone);
+}
+
+} // namespace StatusTexts

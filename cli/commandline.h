@@ -1,0 +1,49 @@
+#pragma once
+
+#include "world/worldrecipe.h"
+
+#include <QByteArrayList>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// The headless command line: what to build and where to write it.
+
+// Exit statuses of the headless command line.
+namespace ExitStatus {
+constexpr int Success = 0;
+constexpr int Failure = 1;
+constexpr int UsageError = 2;
+constexpr int BadInputFile = 3;
+constexpr int WriteFailed = 4;
+} // namespace ExitStatus
+
+struct HeadlessJob
+{
+    QString output;
+    // Either a world file to start from, or the origin given by options.
+    QString worldFile;
+    WorldOrigin origin;
+    QStringList filterFiles;
+    std::vector<DropRecord> newDrops;
+    bool quiet = false;
+};
+
+// The outcome of reading the arguments: a job, or text to print and a status
+// to end with (help and version end with Success).
+struct ParsedCommandLine
+{
+    HeadlessJob job;
+    bool finished = false;
+    int status = ExitStatus::Success;
+    QString text;
+};
+
+// The arguments as the process got them, arguments[0] being the program. They
+// are kept as bytes because a seed text is its bytes, also where they are not
+// valid in the locale's encoding.
+ParsedCommandLine parseCommandLine(const QByteArrayList& arguments);
+
+// Whether these arguments ask for the headless command line rather than the
+// window: any option of its own, help or version.
+bool wantsHeadless(const QByteArrayList& arguments);

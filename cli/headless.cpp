@@ -1,0 +1,172 @@
+#include "cli/headless.h"
+
+#include "cli/commandline.h"
+#include "drop/droprun.h"
+#include "exports/exportformat.h"
+#include "terrain/map.h"
+#include "world/safewrite.h"
+#include "world/worldbuild.h"
+#include "world/worldfile.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+constexpr qint64 QuietMilliseconds = 1000;
+
+void printLine(std::FILE* stream, const QString& text)
+{
+    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+int fail(int status, const QString& message)
+{
+    printLine(stderr, QStringLiteral("terravik: ") + message);
+    return status;
+}
+
+// Progress lines on standard error, once the work has taken about a second:
+// short jobs stay silent.
+class ProgressLines
+{
+public:
+    explicit ProgressLines(bool quiet) : quiet_(quiet) { clock_.start(); }
+
+    void operator()(const QString& stage, int percent)
+    {
+        if (!quiet_ && clock_.elapsed() >= QuietMilliseconds) {
+            printed_ = true;
+            printLine(stderr, QStringLiteral("terravik: %1 (%2%)").arg(stage).arg(percent));
+        }
+    }
+
+    void finished(const QString& output)
+    {
+        if (printed_) {
+            printLine(stderr, QStringLiteral("terravik: wrote %1 (100%)").arg(output));
+        }
+    }
+
+private:
+    QElapsedTimer clock_;
+    bool quiet_;
+    bool printed_ = false;
+};
+
+bool isWorldFile(const QString& path)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("terravik"), Qt::CaseInsensitive) == 0;
+}
+
+// The job's recipe: its world file's or its options', with its filter files
+// after the world's own filters. An empty text when all was read.
+QString readRecipe(const HeadlessJob& job, WorldRecipe& recipe)
+{
+    if (!job.worldFile.isEmpty()) {
+        WorldFile::Reading reading = WorldFile::read(job.worldFile);
+        if (!reading.error.isEmpty()) {
+            return reading.error;
+        }
+        recipe = reading.recipe;
+    } else {
+        recipe.origin = job.origin;
+    }
+    for (const QString& path : job.filterFiles) {
+        const WorldFile::FilterReading reading = WorldFile::readFilter(path);
+        if (!reading.error.isEmpty()) {
+            return reading.error;
+        }
+        recipe.filters.push_back(reading.filter);
+    }
+    return {};
+}
+
+QString offSurfaceDrop(const HeadlessJob& job, const WorldOrigin& origin)
+{
+    for (const DropRecord& drop : job.newDrops) {
+        if (!Map::isOnSurface(origin.width, origin.length, drop.x, drop.y)) {
+            return QStringLiteral("--drop %1,%2: the entered coordinates are not within the "
+                                  "%3 x %4 map")
+                .arg(double(drop.x))
+                .arg(double(drop.y))
+                .arg(origin.width)
+                .arg(origin.length);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+int runHeadless(const QByteArrayList& arguments)
+{
+    const ParsedCommandLine parsed = parseCommandLine(arguments);
+    if (parsed.finished) {
+        if (parsed.status != ExitStatus::Success) {
+            return fail(parsed.status, parsed.text);
+        }
+        printLine(stdout, parsed.text);
+        return ExitStatus::Success;
+    }
+    const HeadlessJob& job = parsed.job;
+    const bool writesWorld = isWorldFile(job.output);
+    const std::optional<ExportFormat> format = exportFormatOf(job.output);
+    if (!writesWorld && !format) {
+        return fail(ExitStatus::UsageError,
+                    QStringLiteral("%1: unknown export format: give a file name ending in %2 or "
+                                   ".terravik")
+                        .arg(job.output, knownExportSuffixes()));
+    }
+    WorldRecipe recipe;
+    const QString readProblem = readRecipe(job, recipe);
+    if (!readProblem.isEmpty()) {
+        return fail(ExitStatus::BadInputFile, readProblem);
+    }
+    const QString dropProblem = offSurfaceDrop(job, recipe.origin);
+    if (!dropProblem.isEmpty()) {
+        return fail(ExitStatus::UsageError, dropProblem);
+    }
+    if (!writesWorld && (recipe.origin.width == 0 || recipe.origin.length == 0)) {
+        return fail(ExitStatus::UsageError,
+                    QStringLiteral("%1: the world is empty (%2 x %3 points): there is nothing to "
+                                   "export")
+                        .arg(job.output)
+                        .arg(recipe.origin.width)
+                        .arg(recipe.origin.length));
+    }
+
+    ProgressLines progress(job.quiet);
+    QString writeProblem;
+    // A world file holds the recipe only: the terrain is built when new drops
+    // need it to run on.
+    if (writesWorld && job.newDrops.empty()) {
+        writeProblem = writeFileSafely(job.output, [&](QIODevice& device) {
+            return device.write(WorldFile::toJson(recipe)) >= 0;
+        });
+    } else {
+        std::unique_ptr<Map> world = buildFilteredWorld(recipe, std::ref(progress));
+        if (!job.newDrops.empty()) {
+            for (const DropRecord& drop : job.newDrops) {
+                world->startDrop(drop.x, drop.y);
+            }
+            DropRun::runToEnd(*world);
+        }
+        progress(QStringLiteral("writing %1").arg(job.output), 99);
+        if (writesWorld) {
+            recipe.drops = dropRecords(*world);
+            writeProblem = writeFileSafely(job.output, [&](QIODevice& device) {
+                return device.write(WorldFile::toJson(recipe)) >= 0;
+            });
+        } else {
+            writeProblem = exportMap(*world, *format, job.output);
+        }
+    }
+    if (!writeProblem.isEmpty()) {
+        return fail(ExitStatus::WriteFailed, writeProblem);
+    }
+    progress.finished(job.output);
+    return ExitStatus::Success;
+}

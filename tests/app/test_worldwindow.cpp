@@ -1,0 +1,302 @@
+#include "drop/waterdrop.h"
+#include "exports/exportformat.h"
+#include "exports/heightmap.h"
+#include "maps.h"
+#include "terrain/map.h"
+#include "windowdriver.h"
+
+#include <QProcess>
+
+using namespace WindowDriver;
+
+namespace {
+
+// A command whose file dialog is answered with a path (and a format's name
+// filter), and gives the text of the warning that follows, if any. Any other
+// modal is turned down, and reported.
+QString runFileDialog(QAction* action, const QString& path, const QString& nameFilter = {})
+{
+    QString warning;
+    QTimer timer;
+    QPointer<QDialog> answered;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible() || dialog == answered) {
+            return;
+        }
+        answered = dialog;
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        if (files != nullptr) {
+            if (!nameFilter.isEmpty()) {
+                files->selectNameFilter(nameFilter);
+            }
+            files->selectFile(path);
+            dialog->accept();
+        } else {
+            warning = box != nullptr ? box->text() : QStringLiteral("an unexpected dialog");
+            dialog->reject();
+        }
+    });
+    timer.start(1);
+    action->trigger();
+    return warning;
+}
+
+// Runs a command that should warn, and gives the warning's text.
+QString warningOf(const std::function<void()>& command)
+{
+    QString text;
+    answerModal<QMessageBox>(command, [&](QMessageBox& box) {
+        text = box.text();
+        box.accept();
+    });
+    return text;
+}
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Everything a world file promises to bring back, as bytes.
+QByteArray worldBits(const GLWidget& view)
+{
+    QByteArray bits;
+    const auto add = [&](const void* data, std::size_t size) {
+        bits.append(static_cast<const char*>(data), int(size));
+    };
+    for (const Map* map : {view.baseMap(), view.filteredMap()}) {
+        add(map->points().data(), map->points().size() * sizeof(MapPoint));
+    }
+    for (const WaterDrop* drop : view.filteredMap()->drops()) {
+        add(drop->path().data(), drop->path().size() * sizeof(MapPoint));
+        bits.append(drop->isStopped() ? 's' : 'r');
+    }
+    const CameraRecord camera = view.camera();
+    add(&camera.distance, sizeof camera.distance);
+    for (const double value :
+         {camera.xRotation, camera.yRotation, camera.zRotation, camera.centerX, camera.centerY}) {
+        add(&value, sizeof value);
+    }
+    return bits;
+}
+
+} // namespace
+
+class TestWorldWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+    std::unique_ptr<MainWindow> window_;
+
+    MainWindowForm& form() { return *window_->form(); }
+    GLWidget& view() { return *window_->form()->widget; }
+    QString file(const char* name) const { return folder_.filePath(QString::fromLatin1(name)); }
+
+    void addPreset(const char* name)
+    {
+        for (QAction* preset : form().presetsMenu->actions()) {
+            if (preset->text() == QLatin1String(name)) {
+                preset->trigger();
+            }
+        }
+    }
+
+    void dropAndRunToEnd(double x, double y)
+    {
+        form().doubleSpinBoxGoutteX->setValue(x);
+        form().doubleSpinBoxGoutteY->setValue(y);
+        click(form().pushButtonGoutteLancer);
+        click(form().pushButtonGoutteRes);
+    }
+
+    QString statusMessage() { return form().statusBar->currentMessage(); }
+
+private slots:
+    void init()
+    {
+        QSettings().clear();
+        window_ = std::make_unique<MainWindow>();
+        QVERIFY(showActive(*window_));
+    }
+
+    void cleanup() { window_.reset(); }
+
+    // The status line names the world and its heights, says when filter
+    // changes wait for Update and what the drops did.
+    void theStatusLineExplainsTheWindow()
+    {
+        QVERIFY(runNewWorld(*window_, {1, {}, 30, 20}));
+        QVERIFY2(form().worldSummaryLabel->text().startsWith(
+                     QStringLiteral("Mountain peaks, clock seed, 30 x 20, heights ")),
+                 qPrintable(form().worldSummaryLabel->text()));
+        QVERIFY(runNewWorld(*window_, {2, QStringLiteral("Terravik"), 40, 30}));
+        const HeightMap::Range range = HeightMap::rangeOf(*view().filteredMap());
+        QCOMPARE(
+            form().worldSummaryLabel->text(),
+            QStringLiteral("Mountain peaks chain, seed \"Terravik\", 40 x 30, heights %1 to %2")
+                .arg(double(range.lowest), 0, 'f', 2)
+                .arg(double(range.highest), 0, 'f', 2));
+        const QString pending = QStringLiteral("Filters changed \u2014 press Update (F5) to apply");
+        addPreset("Box blur");
+        QCOMPARE(statusMessage(), pending);
+        dropAndRunToEnd(20, 20);
+        QVERIFY2(statusMessage().contains(QRegularExpression(
+                     "^Result: \\d+ steps\\. Drops: 0 running, 1 at rest, 0 left the map\\.$")),
+                 qPrintable(statusMessage()));
+        form().actionUpdate->trigger();
+        QCOMPARE(statusMessage(), QString());
+        QVERIFY(form().worldSummaryLabel->text().endsWith(QStringLiteral("to %1").arg(
+            double(HeightMap::rangeOf(*view().filteredMap()).highest), 0, 'f', 2)));
+        // A drop on the chain's steep side runs off the map's edge.
+        dropAndRunToEnd(1.5, 1.5);
+        QVERIFY2(statusMessage().endsWith(
+                     QStringLiteral("Drops: 0 running, 0 at rest, 1 left the map.")),
+                 qPrintable(statusMessage()));
+    }
+
+    // Saved, replaced by another world and opened again: the same bits, the
+    // same filters and camera, and the title names the file.
+    void savedWorldsReopenAsTheyWere()
+    {
+        addPreset("Sharpen");
+        QVERIFY(runNewWorld(*window_, {2, QStringLiteral("Terravik"), 40, 30}));
+        dropAndRunToEnd(20, 20);
+        turnWheel(view(), {0, 240});
+        drag(view(), Qt::RightButton, {100, 100}, {130, 90});
+        QCOMPARE(runFileDialog(form().actionSaveWorld, file("kept")), QString());
+        QCOMPARE(window_->windowTitle(), QStringLiteral("kept.terravik - Terravik"));
+        const QByteArray saved = worldBits(view());
+
+        form().actionCenter->trigger();
+        QVERIFY(runNewWorld(*window_, {0, QStringLiteral("other"), 20, 20}));
+        clickRow(*form().filterListWidget, 0);
+        click(form().removeFilterButton);
+        addPreset("Identity");
+        QVERIFY(worldBits(view()) != saved);
+        QCOMPARE(runFileDialog(form().actionOpenWorld, file("kept.terravik")), QString());
+        QCOMPARE(worldBits(view()), saved);
+        QCOMPARE(rowTexts(*form().filterListWidget), QStringList{"0. Sharpen"});
+        QCOMPARE(window_->windowTitle(), QStringLiteral("kept.terravik - Terravik"));
+        QVERIFY(form().pushButtonGoutteLancer->isEnabled() && form().actionUpdate->isEnabled());
+    }
+
+    // What cannot be read or written is reported, and nothing changes.
+    void badFilesAndFailedSavesChangeNothing()
+    {
+        QVERIFY(runNewWorld(*window_, {1, QStringLiteral("kept"), 30, 30}));
+        const QByteArray before = worldBits(view());
+        QFile bad(file("bad.terravik"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("{\"format\": 1,") > 0);
+        bad.close();
+        QFile huge(file("huge.terravik"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) &&
+                huge.write(R"({"format": 1, "generator": "peaks", "seed": {"text": ""},
+                              "width": 4096, "length": 3000})") > 0);
+        huge.close();
+        QVERIFY(warningOf([&] {
+                    window_->openWorldFile(file("bad.terravik"));
+                }).startsWith(file("bad.terravik") + QStringLiteral(": not valid JSON")));
+        QVERIFY(warningOf([&] { window_->openWorldFile(file("huge.terravik")); })
+                    .contains(QStringLiteral("terravik --world \"%1\" --export world.png")
+                                  .arg(file("huge.terravik"))));
+        const QString problem =
+            runFileDialog(form().actionSaveWorld, file("bad.terravik") + QStringLiteral("/w"));
+        // The dialog gives the path in its own spelling of the folder.
+        QVERIFY2(problem.contains(QStringLiteral("bad.terravik/w.terravik: cannot write")),
+                 qPrintable(problem));
+        QCOMPARE(worldBits(view()), before);
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Terravik"));
+    }
+
+    // The window's exports are byte for byte those of the command line for
+    // the same world; a name without extension takes the chosen format's.
+    void exportsAreThoseOfTheCommandLine()
+    {
+        addPreset("Gaussian blur");
+        QVERIFY(runNewWorld(*window_, {2, QStringLiteral("Terravik"), 40, 30}));
+        dropAndRunToEnd(20, 20);
+        QCOMPARE(runFileDialog(form().actionExport, file("window.png")), QString());
+        QCOMPARE(runFileDialog(form().actionExport, file("window"), exportFileFilters().at(3)),
+                 QString());
+        QFile filter(file("gaussian.json"));
+        QVERIFY(filter.open(QIODevice::WriteOnly));
+        filter.write(R"({"name": "Gaussian blur", "coefficients": [1, 4, 6, 4, 1, 4, 16, 24, 16, 4,
+            6, 24, 36, 24, 6, 4, 16, 24, 16, 4, 1, 4, 6, 4, 1]})");
+        filter.close();
+        for (const char* format : {"png", "obj"}) {
+            QProcess cli;
+            cli.start(QStringLiteral(TERRAVIK_PROGRAM),
+                      {"--generator", "chain", "--seed", "Terravik", "--size", "40x30", "--filter",
+                       file("gaussian.json"), "--drop", "20,20", "--export",
+                       file("cli.") + QLatin1String(format)});
+            QVERIFY(cli.waitForFinished() && cli.exitCode() == 0);
+            QCOMPARE(contentsOf(file("window.") + QLatin1String(format)),
+                     contentsOf(file("cli.") + QLatin1String(format)));
+        }
+        const QString problem = runFileDialog(form().actionExport, file("window.bmp"));
+        QVERIFY2(problem.contains(QStringLiteral("unknown export format")), qPrintable(problem));
+    }
+
+    // Off, every line is white; on, the wireframe runs through the colour
+    // map. The choice, like the window's size, outlives the window.
+    void colourByHeightIsShownAndRemembered()
+    {
+        QVERIFY(runNewWorld(*window_, {2, QStringLiteral("Terravik"), 60, 60}));
+        form().actionFitWorld->trigger();
+        const auto lineColours = [&] {
+            QSet<QRgb> colours;
+            const QImage frame = frameOf(view());
+            const QRgb background = frame.pixel(0, 0);
+            for (int y = 0; y < frame.height(); y += 2) {
+                for (int x = 0; x < frame.width(); x += 2) {
+                    colours.insert(frame.pixel(x, y));
+                }
+            }
+            colours.remove(background);
+            return colours;
+        };
+        const QSet<QRgb> white = lineColours();
+        QVERIFY(white.contains(qRgb(255, 255, 255)));
+        QVERIFY(white.size() < 20); // white, and the axes' few shades
+        form().actionColourByHeight->trigger();
+        const QSet<QRgb> coloured = lineColours();
+        QVERIFY(coloured.size() > 50 && !coloured.contains(qRgb(255, 255, 255)));
+        window_->resize(900, 640);
+        window_.reset();
+        window_ = std::make_unique<MainWindow>();
+        QVERIFY(form().actionColourByHeight->isChecked() && view().colourByHeight());
+        QCOMPARE(window_->size(), QSize(900, 640));
+    }
+
+    // After Fit world the whole world is in the picture, clear of its edges.
+    void fitWorldShowsTheWholeWorld()
+    {
+        QVERIFY(runNewWorld(*window_, {2, QStringLiteral("Terravik"), 99, 99}));
+        form().actionFitWorld->trigger();
+        const QImage frame = frameOf(view());
+        const QRgb background = frame.pixel(0, 0);
+        int lines = 0;
+        for (int y = 0; y < frame.height(); ++y) {
+            for (int x = 0; x < frame.width(); ++x) {
+                const bool edge =
+                    x < 4 || y < 4 || x >= frame.width() - 4 || y >= frame.height() - 4;
+                QVERIFY2(!edge || frame.pixel(x, y) == background, "the world reaches the edge");
+                lines += frame.pixel(x, y) != background ? 1 : 0;
+            }
+        }
+        QVERIFY(lines > frame.width() * frame.height() / 10);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    TestWorldWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_worldwindow.moc"

@@ -1,0 +1,228 @@
+#include "drop/droprun.h"
+#include "drop/waterdrop.h"
+#include "terrain/map.h"
+#include "world/safewrite.h"
+#include "world/worldbuild.h"
+#include "world/worldfile.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstring>
+
+namespace {
+
+std::uint32_t bitsOf(float value)
+{
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+bool samePointBits(const std::vector<MapPoint>& a, const std::vector<MapPoint>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& p, const auto& q) {
+        return bitsOf(p.x()) == bitsOf(q.x()) && bitsOf(p.y()) == bitsOf(q.y()) &&
+               bitsOf(p.z()) == bitsOf(q.z());
+    });
+}
+
+bool sameDrops(const Map& a, const Map& b)
+{
+    const auto dropsA = a.drops();
+    const auto dropsB = b.drops();
+    return std::equal(dropsA.begin(), dropsA.end(), dropsB.begin(), dropsB.end(),
+                      [](const WaterDrop* p, const WaterDrop* q) {
+                          return p->isStopped() == q->isStopped() &&
+                                 samePointBits(p->path(), q->path());
+                      });
+}
+
+FilterRecord filterOf(const QString& name, int centre, int others)
+{
+    FilterRecord filter{name, {}};
+    filter.coefficients.fill(others);
+    filter.coefficients[12] = centre;
+    return filter;
+}
+
+// A valid world file with the top-level entries of `changes` put in, or taken
+// out where they are null.
+QByteArray worldWith(const QByteArray& changes)
+{
+    QJsonObject world = QJsonDocument::fromJson(R"({"format": 1, "generator": "peaks",
+        "seed": {"text": "abc"}, "width": 50, "length": 50,
+        "filters": [{"name": "Mean", "coefficients": [1,1,1,1,1, 1,1,1,1,1, 1,1,1,1,1,
+                                                      1,1,1,1,1, 1,1,1,1,1]}],
+        "drops": [{"x": 20, "y": 20.5, "steps": 100}],
+        "camera": {"distance": -10, "xRotation": 0, "yRotation": 0, "zRotation": 0,
+                   "centerX": 0, "centerY": 0}})")
+                            .object();
+    const QJsonObject overrides = QJsonDocument::fromJson("{" + changes + "}").object();
+    for (auto it = overrides.begin(); it != overrides.end(); ++it) {
+        if (it.value().isNull()) {
+            world.remove(it.key());
+        } else {
+            world.insert(it.key(), it.value());
+        }
+    }
+    return QJsonDocument(world).toJson();
+}
+
+} // namespace
+
+class TestWorldFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void savedWorldsRebuildBitForBit_data()
+    {
+        QTest::addColumn<int>("generator");
+        QTest::addColumn<QByteArray>("seedText");
+        QTest::addColumn<bool>("clockSeed");
+        QTest::newRow("random") << 0 << QByteArray("abc") << false;
+        QTest::newRow("peaks") << 1 << QByteArray("Terravik") << false;
+        QTest::newRow("chain, bytes that are not UTF-8") << 2 << QByteArray("\xff\x80 z") << false;
+        QTest::newRow("chain, clock seed") << 2 << QByteArray() << true;
+    }
+
+    // The world is made the way the window makes it, drops moved by the
+    // commands' own runs (two running side by side, one run to its end), then
+    // saved, read back and rebuilt from the file alone.
+    void savedWorldsRebuildBitForBit()
+    {
+        QFETCH(int, generator);
+        QFETCH(QByteArray, seedText);
+        QFETCH(bool, clockSeed);
+        WorldRecipe recipe;
+        recipe.origin = {generator,
+                         clockSeed ? SeedRecord::ofClock() : SeedRecord::ofText(seedText), 40, 30};
+        recipe.filters = {filterOf(QStringLiteral("Mean"), 1, 1),
+                          filterOf(QStringLiteral("Sharpen"), 30, -1)};
+        recipe.camera = {-12.1f, 80.0, -32.0, 16.0, 0.5, -1.25};
+        const std::unique_ptr<Map> base = buildBaseMap(recipe.origin);
+        const std::unique_ptr<Map> shown = applyFilterList(*base, makeFilterList(recipe.filters));
+        shown->startDrop(3.5f, 7.25f);
+        DropRun::runToEnd(*shown);
+        shown->startDrop(20.0f, 10.0f);
+        DropRun::runSteps(*shown);
+        shown->startDrop(30.75f, 20.5f);
+        DropRun::runSteps(*shown);
+        recipe.drops = dropRecords(*shown);
+
+        const WorldFile::Reading reading = WorldFile::fromJson(WorldFile::toJson(recipe));
+        QCOMPARE(reading.error, QString());
+        QVERIFY(reading.recipe == recipe);
+        const std::unique_ptr<Map> rebuiltBase = buildBaseMap(reading.recipe.origin);
+        const std::unique_ptr<Map> rebuilt =
+            applyFilterList(*rebuiltBase, makeFilterList(reading.recipe.filters));
+        replayDrops(*rebuilt, reading.recipe.drops);
+        QVERIFY(samePointBits(base->points(), rebuiltBase->points()));
+        QVERIFY(samePointBits(shown->points(), rebuilt->points()));
+        QCOMPARE(rebuilt->drops().size(), std::size_t(3));
+        QVERIFY(sameDrops(*shown, *rebuilt));
+        // The one-shot build of the command line gives the same world too.
+        QVERIFY(sameDrops(*shown, *buildFilteredWorld(reading.recipe, [](const QString&, int) {})));
+    }
+
+    void badFilesAreRefusedWithTheirFirstProblem_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("problem");
+        const QString wholeWidth =
+            QStringLiteral("\"width\" must be a whole number from 0 to 4096");
+        const QString coefficient = QStringLiteral(
+            "\"filters\"[0].coefficients[3] must be a whole number from -100 to 100");
+        QTest::newRow("empty") << QByteArray(" \n") << "the file is empty";
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << "not valid JSON";
+        QTest::newRow("truncated") << worldWith("").left(60) << "not valid JSON";
+        QTest::newRow("a list") << QByteArray("[1, 2]") << "does not hold a JSON object";
+        QTest::newRow("a key twice") << QByteArray(R"({"format": 1, "seed": {}, "\u0073eed": {}})")
+                                     << "the key \"seed\" stands twice in one object";
+        QTest::newRow("newer") << worldWith(R"("format": 2)")
+                               << "written by a newer Terravik (format 2)";
+        QTest::newRow("no format") << worldWith(R"("format": null)") << "\"format\" is missing";
+        QTest::newRow("no width") << worldWith(R"("width": null)") << "\"width\" is missing";
+        QTest::newRow("width as text") << worldWith(R"("width": "50")") << wholeWidth;
+        QTest::newRow("negative") << worldWith(R"("width": -1)") << wholeWidth;
+        QTest::newRow("enormous") << worldWith(R"("width": 1e12)") << wholeWidth;
+        QTest::newRow("fractional") << worldWith(R"("width": 49.5)") << wholeWidth;
+        QTest::newRow("generator") << worldWith(R"("generator": "hills")")
+                                   << "\"generator\" must be \"random\", \"peaks\" or \"chain\"";
+        QTest::newRow("seed") << worldWith(R"("seed": {"colour": 1})")
+                              << "\"seed\" must hold \"text\", \"base64\" or \"clock\"";
+        QTest::newRow("clock") << worldWith(R"("seed": {"clock": [1, 2]})")
+                               << "\"seed\".clock must hold 16 numbers";
+        const QByteArray filter = R"("filters": [{"name": "F", "coefficients": [0,0,0,%1,0,
+            0,0,0,0,0, 0,0,1,0,0, 0,0,0,0,0, 0,0,0,0,0]}])";
+        QTest::newRow("coefficient 101")
+            << worldWith(QString::fromLatin1(filter).arg(101).toLatin1()) << coefficient;
+        QTest::newRow("coefficient NaN")
+            << worldWith(QString::fromLatin1(filter).arg("\"NaN\"").toLatin1()) << coefficient;
+        QTest::newRow("24 coefficients")
+            << worldWith(R"("filters": [{"name": "F", "coefficients": [1,1,1,1,1, 1,1,1,1,1,
+                1,1,1,1,1, 1,1,1,1,1, 1,1,1,1]}])")
+            << "\"filters\"[0].coefficients must hold 25 numbers, not 24";
+        QTest::newRow("nameless") << worldWith(R"("filters": [{"coefficients": []}])")
+                                  << "\"filters\"[0].name is missing";
+        QTest::newRow("drop off map") << worldWith(R"("drops": [{"x": 49.5, "y": 3, "steps": 1}])")
+                                      << "\"drops\"[0] starts at (49.5, 3), which is not on the "
+                                         "50 x 50 map";
+        QTest::newRow("endless drop")
+            << worldWith(R"("drops": [{"x": 1, "y": 1, "steps": 1e15}])")
+            << "\"drops\"[0].steps must be a whole number from 0 to 20000000";
+        QTest::newRow("endless drops")
+            << worldWith(
+                   R"("drops": [{"x": 1, "y": 1, "steps": 15e6}, {"x": 2, "y": 1, "steps": 15e6}])")
+            << "\"drops\" take more than 20000000 steps in all";
+        QTest::newRow("camera") << worldWith(R"("camera": {"distance": "far"})")
+                                << "\"camera\".distance must be a number";
+    }
+
+    void badFilesAreRefusedWithTheirFirstProblem()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, problem);
+        QVERIFY2(WorldFile::fromJson(contents).error.contains(problem),
+                 qPrintable(WorldFile::fromJson(contents).error));
+        QCOMPARE(WorldFile::fromJson(worldWith("")).error, QString());
+    }
+
+    // A file is refused by its size before a byte of it is read.
+    void filesAreNamedAndHugeOnesRefused()
+    {
+        QTemporaryDir folder;
+        const QString huge = folder.filePath(QStringLiteral("huge.terravik"));
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qint64(1) << 30));
+        file.close();
+        QVERIFY(WorldFile::read(huge).error.startsWith(huge + QStringLiteral(": too large")));
+        const QString missing = folder.filePath(QStringLiteral("missing.json"));
+        QVERIFY(WorldFile::readFilter(missing).error.startsWith(missing + QStringLiteral(": ")));
+    }
+
+    void failedWritesLeaveTheOldFile()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("world.terravik"));
+        QVERIFY(writeFileSafely(path, [](QIODevice& d) { return d.write("old") == 3; }).isEmpty());
+        const QString problem = writeFileSafely(path, [](QIODevice& device) {
+            device.write("half a new worl");
+            return false;
+        });
+        QVERIFY(problem.startsWith(path + QStringLiteral(": ")));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        QVERIFY(!writeFileSafely(folder.path(), [](QIODevice&) { return true; }).isEmpty());
+        const QString underFile = path + QStringLiteral("/inside.terravik");
+        QVERIFY(writeFileSafely(underFile, [](QIODevice&) {
+                    return true;
+                }).startsWith(underFile + QStringLiteral(": ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWorldFile)
+#include "test_worldfile.moc"

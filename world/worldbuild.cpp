@@ -1,0 +1,77 @@
+#include "world/worldbuild.h"
+
+#include "drop/droprun.h"
+#include "drop/waterdrop.h"
+#include "generators/generatorchoice.h"
+#include "terrain/map.h"
+
+std::unique_ptr<Map> buildBaseMap(const WorldOrigin& origin)
+{
+    std::unique_ptr<MapBuilder> builder = makeMapBuilder(origin.generatorIndex);
+    builder->setSeed(origin.seed.makeSeed());
+    builder->setWidth(std::int32_t(origin.width)).setLength(std::int32_t(origin.length));
+    return builder->build();
+}
+
+FilterList makeFilterList(const std::vector<FilterRecord>& records)
+{
+    FilterList filters;
+    filters.reserve(records.size());
+    for (const FilterRecord& record : records) {
+        auto filter = std::make_unique<FilterMatrix>(record.name);
+        filter->setMatrix(record.coefficients);
+        filters.push_back(std::move(filter));
+    }
+    return filters;
+}
+
+std::vector<FilterRecord> filterRecords(const FilterList& filters)
+{
+    std::vector<FilterRecord> records;
+    records.reserve(filters.size());
+    for (const auto& filter : filters) {
+        // Matrix filters are the only kind there is.
+        const auto& matrix = static_cast<const FilterMatrix&>(*filter);
+        records.push_back({matrix.name(), matrix.getMatrix()});
+    }
+    return records;
+}
+
+void replayDrops(Map& filtered, const std::vector<DropRecord>& drops)
+{
+    for (const DropRecord& drop : drops) {
+        filtered.replayDrop(drop.x, drop.y, drop.steps, DropRun::kStepLength);
+    }
+}
+
+std::vector<DropRecord> dropRecords(const Map& filtered)
+{
+    std::vector<DropRecord> records;
+    for (const WaterDrop* drop : filtered.drops()) {
+        const MapPoint& start = drop->path().front();
+        records.push_back({start.x(), start.y(), drop->stepCount()});
+    }
+    return records;
+}
+
+std::unique_ptr<Map> buildFilteredWorld(const WorldRecipe& recipe, const ProgressReport& progress)
+{
+    const int stages = int(recipe.filters.size()) + 2;
+    progress(QStringLiteral("building the terrain"), 0);
+    std::unique_ptr<Map> current = buildBaseMap(recipe.origin);
+    const FilterList filters = makeFilterList(recipe.filters);
+    // Each filter writes into the map the one before it read, the base map's
+    // included, so two maps do all the work.
+    std::unique_ptr<Map> spare =
+        filters.empty() ? nullptr : std::make_unique<Map>(current->width(), current->length());
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+        progress(QStringLiteral("filter %1 of %2").arg(i + 1).arg(filters.size()),
+                 int(100 * (i + 1) / std::size_t(stages)));
+        filters[i]->applyInto(*current, *spare);
+        std::swap(current, spare);
+    }
+    spare.reset();
+    progress(QStringLiteral("running the drops"), 100 * (stages - 1) / stages);
+    replayDrops(*current, recipe.drops);
+    return current;
+}

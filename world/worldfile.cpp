@@ -1,0 +1,550 @@
+#include "world/worldfile.h"
+
+#include "generators/generatorchoice.h"
+#include "terrain/map.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace WorldFile {
+
+namespace {
+
+QJsonValue finiteOr(double value, double fallback)
+{
+    // JSON has no inf or NaN (Qt would write null), and a file must always
+    // read back: a camera lost at infinity is saved at its starting value.
+    return std::isfinite(value) ? value : fallback;
+}
+
+QJsonObject seedObject(const SeedRecord& seed)
+{
+    QJsonObject object;
+    if (seed.fromClock) {
+        QJsonArray slotValues;
+        for (const std::int32_t slot : seed.clockSlots) {
+            slotValues.append(slot);
+        }
+        object.insert(QStringLiteral("clock"), slotValues);
+    } else if (QString::fromUtf8(seed.text).toUtf8() == seed.text) {
+        object.insert(QStringLiteral("text"), QString::fromUtf8(seed.text));
+    } else {
+        // Bytes that are not UTF-8 (a seed typed in another 8-bit encoding).
+        object.insert(QStringLiteral("base64"), QString::fromLatin1(seed.text.toBase64()));
+    }
+    return object;
+}
+
+QJsonObject filterObject(const FilterRecord& filter)
+{
+    QJsonArray coefficients;
+    for (const std::int32_t coefficient : filter.coefficients) {
+        coefficients.append(coefficient);
+    }
+    return {{QStringLiteral("name"), filter.name}, {QStringLiteral("coefficients"), coefficients}};
+}
+
+QJsonObject cameraObject(const CameraRecord& camera)
+{
+    const CameraRecord start;
+    return {{QStringLiteral("distance"), finiteOr(double(camera.distance), double(start.distance))},
+            {QStringLiteral("xRotation"), finiteOr(camera.xRotation, start.xRotation)},
+            {QStringLiteral("yRotation"), finiteOr(camera.yRotation, start.yRotation)},
+            {QStringLiteral("zRotation"), finiteOr(camera.zRotation, start.zRotation)},
+            {QStringLiteral("centerX"), finiteOr(camera.centerX, start.centerX)},
+            {QStringLiteral("centerY"), finiteOr(camera.centerY, start.centerY)}};
+}
+
+// Checks a parsed document against the format and stops at the first problem,
+// which it words for the user with the place it was found.
+class Checker
+{
+public:
+    bool ok() const { return error_.isEmpty(); }
+    const QString& error() const { return error_; }
+
+    bool fail(const QString& message)
+    {
+        if (error_.isEmpty()) {
+            error_ = message;
+        }
+        return false;
+    }
+
+    bool has(const QJsonObject& object, const QString& key, const QString& where)
+    {
+        return object.contains(key) || fail(QStringLiteral("%1 is missing").arg(where));
+    }
+
+    // A JSON number that is a whole number within [low, high].
+    bool wholeNumber(const QJsonValue& value, double low, double high, const QString& where,
+                     double& result)
+    {
+        const double number = value.toDouble(std::numeric_limits<double>::quiet_NaN());
+        if (!value.isDouble() || !(number >= low && number <= high) ||
+            number != std::floor(number)) {
+            return fail(QStringLiteral("%1 must be a whole number from %2 to %3")
+                            .arg(where)
+                            .arg(low, 0, 'f', 0)
+                            .arg(high, 0, 'f', 0));
+        }
+        result = number;
+        return true;
+    }
+
+    bool finiteNumber(const QJsonValue& value, const QString& where, double& result)
+    {
+        if (!value.isDouble() || !std::isfinite(value.toDouble())) {
+            return fail(QStringLiteral("%1 must be a number").arg(where));
+        }
+        result = value.toDouble();
+        return true;
+    }
+
+    bool array(const QJsonValue& value, const QString& where, QJsonArray& result)
+    {
+        if (!value.isArray()) {
+            return fail(QStringLiteral("%1 must be a list").arg(where));
+        }
+        result = value.toArray();
+        return true;
+    }
+
+    bool object(const QJsonValue& value, const QString& where, QJsonObject& result)
+    {
+        if (!value.isObject()) {
+            return fail(QStringLiteral("%1 must be an object").arg(where));
+        }
+        result = value.toObject();
+        return true;
+    }
+
+private:
+    QString error_;
+};
+
+QString quoted(const QString& key)
+{
+    return QLatin1Char('"') + key + QLatin1Char('"');
+}
+
+bool readFormat(Checker& check, const QJsonObject& top)
+{
+    double format = 0;
+    if (!check.has(top, QStringLiteral("format"), quoted(QStringLiteral("format"))) ||
+        !check.wholeNumber(top.value(QStringLiteral("format")), 1, 1e9,
+                           quoted(QStringLiteral("format")), format)) {
+        return false;
+    }
+    if (format > Format) {
+        return check.fail(QStringLiteral("written by a newer Terravik (format %1); this one "
+                                         "reads format %2")
+                              .arg(format, 0, 'f', 0)
+                              .arg(Format));
+    }
+    return true;
+}
+
+bool readSeed(Checker& check, const QJsonValue& value, SeedRecord& seed)
+{
+    const QString where = quoted(QStringLiteral("seed"));
+    QJsonObject object;
+    if (!check.object(value, where, object)) {
+        return false;
+    }
+    if (object.contains(QStringLiteral("text"))) {
+        const QJsonValue text = object.value(QStringLiteral("text"));
+        if (!text.isString()) {
+            return check.fail(QStringLiteral("%1.text must be a text").arg(where));
+        }
+        seed = SeedRecord::ofText(text.toString().toUtf8());
+        return true;
+    }
+    if (object.contains(QStringLiteral("base64"))) {
+        const QJsonValue text = object.value(QStringLiteral("base64"));
+        const auto decoded = QByteArray::fromBase64Encoding(
+            text.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        if (!text.isString() || !decoded) {
+            return check.fail(QStringLiteral("%1.base64 must be base64 text").arg(where));
+        }
+        seed = SeedRecord::ofText(*decoded);
+        return true;
+    }
+    if (object.contains(QStringLiteral("clock"))) {
+        QJsonArray slotValues;
+        const QString slotsWhere = where + QStringLiteral(".clock");
+        if (!check.array(object.value(QStringLiteral("clock")), slotsWhere, slotValues)) {
+            return false;
+        }
+        if (slotValues.size() != Seed::kSlotCount) {
+            return check.fail(
+                QStringLiteral("%1 must hold %2 numbers").arg(slotsWhere).arg(Seed::kSlotCount));
+        }
+        seed.fromClock = true;
+        for (int i = 0; i < Seed::kSlotCount; ++i) {
+            double slot = 0;
+            if (!check.wholeNumber(slotValues.at(i), std::numeric_limits<std::int32_t>::min(),
+                                   std::numeric_limits<std::int32_t>::max(),
+                                   QStringLiteral("%1[%2]").arg(slotsWhere).arg(i), slot)) {
+                return false;
+            }
+            seed.clockSlots[std::size_t(i)] = std::int32_t(slot);
+        }
+        return true;
+    }
+    return check.fail(QStringLiteral("%1 must hold \"text\", \"base64\" or \"clock\"").arg(where));
+}
+
+bool readFilter(Checker& check, const QJsonValue& value, const QString& where, FilterRecord& filter)
+{
+    QJsonObject object;
+    QJsonArray coefficients;
+    // A filter file holds the filter itself: its keys are named alone.
+    const auto member = [&](const char* key) {
+        const QString name = QString::fromLatin1(key);
+        return where.isEmpty() ? quoted(name) : where + QLatin1Char('.') + name;
+    };
+    const QString nameWhere = member("name");
+    const QString coefficientsWhere = member("coefficients");
+    if (!check.object(value, where.isEmpty() ? QStringLiteral("the filter") : where, object) ||
+        !check.has(object, QStringLiteral("name"), nameWhere) ||
+        !check.has(object, QStringLiteral("coefficients"), coefficientsWhere)) {
+        return false;
+    }
+    if (!object.value(QStringLiteral("name")).isString()) {
+        return check.fail(QStringLiteral("%1 must be a text").arg(nameWhere));
+    }
+    filter.name = object.value(QStringLiteral("name")).toString();
+    if (!check.array(object.value(QStringLiteral("coefficients")), coefficientsWhere,
+                     coefficients)) {
+        return false;
+    }
+    if (coefficients.size() != int(filter.coefficients.size())) {
+        return check.fail(QStringLiteral("%1 must hold 25 numbers, not %2")
+                              .arg(coefficientsWhere)
+                              .arg(coefficients.size()));
+    }
+    for (int k = 0; k < coefficients.size(); ++k) {
+        double coefficient = 0;
+        if (!check.wholeNumber(coefficients.at(k), -CoefficientLimit, CoefficientLimit,
+                               QStringLiteral("%1[%2]").arg(coefficientsWhere).arg(k),
+                               coefficient)) {
+            return false;
+        }
+        filter.coefficients[std::size_t(k)] = std::int32_t(coefficient);
+    }
+    return true;
+}
+
+bool readFilters(Checker& check, const QJsonObject& top, std::vector<FilterRecord>& filters)
+{
+    if (!top.contains(QStringLiteral("filters"))) {
+        return true;
+    }
+    const QString where = quoted(QStringLiteral("filters"));
+    QJsonArray list;
+    if (!check.array(top.value(QStringLiteral("filters")), where, list)) {
+        return false;
+    }
+    if (list.size() > MaxFilters) {
+        return check.fail(
+            QStringLiteral("%1 holds more than %2 filters").arg(where).arg(MaxFilters));
+    }
+    filters.resize(std::size_t(list.size()));
+    for (int i = 0; i < list.size(); ++i) {
+        if (!readFilter(check, list.at(i), QStringLiteral("%1[%2]").arg(where).arg(i),
+                        filters[std::size_t(i)])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool readDrops(Checker& check, const QJsonObject& top, const WorldOrigin& origin,
+               std::vector<DropRecord>& drops)
+{
+    if (!top.contains(QStringLiteral("drops"))) {
+        return true;
+    }
+    const QString where = quoted(QStringLiteral("drops"));
+    QJsonArray list;
+    if (!check.array(top.value(QStringLiteral("drops")), where, list)) {
+        return false;
+    }
+    if (list.size() > MaxDrops) {
+        return check.fail(QStringLiteral("%1 holds more than %2 drops").arg(where).arg(MaxDrops));
+    }
+    std::int64_t totalSteps = 0;
+    for (int i = 0; i < list.size(); ++i) {
+        const QString dropWhere = QStringLiteral("%1[%2]").arg(where).arg(i);
+        QJsonObject object;
+        double x = 0;
+        double y = 0;
+        double steps = 0;
+        if (!check.object(list.at(i), dropWhere, object) ||
+            !check.has(object, QStringLiteral("x"), dropWhere + QStringLiteral(".x")) ||
+            !check.has(object, QStringLiteral("y"), dropWhere + QStringLiteral(".y")) ||
+            !check.has(object, QStringLiteral("steps"), dropWhere + QStringLiteral(".steps")) ||
+            !check.finiteNumber(object.value(QStringLiteral("x")), dropWhere + QStringLiteral(".x"),
+                                x) ||
+            !check.finiteNumber(object.value(QStringLiteral("y")), dropWhere + QStringLiteral(".y"),
+                                y) ||
+            !check.wholeNumber(object.value(QStringLiteral("steps")), 0, double(MaxDropSteps),
+                               dropWhere + QStringLiteral(".steps"), steps)) {
+            return false;
+        }
+        if (!Map::isOnSurface(origin.width, origin.length, float(x), float(y))) {
+            return check.fail(QStringLiteral("%1 starts at (%2, %3), which is not on the %4 x %5 "
+                                             "map")
+                                  .arg(dropWhere)
+                                  .arg(x)
+                                  .arg(y)
+                                  .arg(origin.width)
+                                  .arg(origin.length));
+        }
+        totalSteps += std::int64_t(steps);
+        if (totalSteps > MaxDropSteps) {
+            return check.fail(
+                QStringLiteral("%1 take more than %2 steps in all").arg(where).arg(MaxDropSteps));
+        }
+        drops.push_back({float(x), float(y), std::int64_t(steps)});
+    }
+    return true;
+}
+
+bool readCamera(Checker& check, const QJsonObject& top, CameraRecord& camera)
+{
+    if (!top.contains(QStringLiteral("camera"))) {
+        return true;
+    }
+    const QString where = quoted(QStringLiteral("camera"));
+    QJsonObject object;
+    if (!check.object(top.value(QStringLiteral("camera")), where, object)) {
+        return false;
+    }
+    double distance = 0;
+    const auto number = [&](const char* key, double& value) {
+        const QString name = QString::fromLatin1(key);
+        const QString valueWhere = where + QLatin1Char('.') + name;
+        return check.has(object, name, valueWhere) &&
+               check.finiteNumber(object.value(name), valueWhere, value);
+    };
+    if (!number("distance", distance) || !number("xRotation", camera.xRotation) ||
+        !number("yRotation", camera.yRotation) || !number("zRotation", camera.zRotation) ||
+        !number("centerX", camera.centerX) || !number("centerY", camera.centerY)) {
+        return false;
+    }
+    camera.distance = float(distance);
+    return true;
+}
+
+bool readOrigin(Checker& check, const QJsonObject& top, WorldOrigin& origin)
+{
+    for (const char* key : {"generator", "seed", "width", "length"}) {
+        if (!check.has(top, QString::fromLatin1(key), quoted(QString::fromLatin1(key)))) {
+            return false;
+        }
+    }
+    const QJsonValue generator = top.value(QStringLiteral("generator"));
+    origin.generatorIndex = generatorIndexOf(generator.toString());
+    if (!generator.isString() || origin.generatorIndex < 0) {
+        return check.fail(QStringLiteral("\"generator\" must be \"random\", \"peaks\" or "
+                                         "\"chain\""));
+    }
+    double width = 0;
+    double length = 0;
+    if (!readSeed(check, top.value(QStringLiteral("seed")), origin.seed) ||
+        !check.wholeNumber(top.value(QStringLiteral("width")), 0, MaxSide,
+                           quoted(QStringLiteral("width")), width) ||
+        !check.wholeNumber(top.value(QStringLiteral("length")), 0, MaxSide,
+                           quoted(QStringLiteral("length")), length)) {
+        return false;
+    }
+    origin.width = std::uint32_t(width);
+    origin.length = std::uint32_t(length);
+    return true;
+}
+
+// The first key that stands twice in one JSON object, found before Qt parses
+// the text: Qt 5.15's parser leaks the value of such a key when it is an
+// object, and a file with two values for one key is ambiguous anyway. Only the
+// structure is followed here; errors of syntax are left to the parser.
+std::optional<QString> repeatedKey(const QByteArray& json)
+{
+    struct Level
+    {
+        bool isObject;
+        bool expectsKey;
+        QSet<QString> keys;
+    };
+    std::vector<Level> levels;
+    for (int i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        if (c == '"') {
+            const int start = i;
+            for (++i; i < json.size() && json[i] != '"'; ++i) {
+                i += json[i] == '\\' ? 1 : 0;
+            }
+            if (levels.empty() || !levels.back().isObject || !levels.back().expectsKey) {
+                continue;
+            }
+            // Qt decodes the key's escapes, so that "a" and "\u0061" are one key.
+            const QJsonArray key =
+                QJsonDocument::fromJson('[' + json.mid(start, i - start + 1) + ']').array();
+            levels.back().expectsKey = false;
+            const QString name = key.isEmpty() ? QString() : key.first().toString();
+            if (levels.back().keys.contains(name)) {
+                return name;
+            }
+            levels.back().keys.insert(name);
+        } else if (c == '{' || c == '[') {
+            levels.push_back({c == '{', c == '{', {}});
+        } else if ((c == '}' || c == ']') && !levels.empty()) {
+            levels.pop_back();
+        } else if (c == ',' && !levels.empty() && levels.back().isObject) {
+            levels.back().expectsKey = true;
+        }
+    }
+    return std::nullopt;
+}
+
+// The JSON object of a whole document, or the reason there is none.
+bool parseObject(Checker& check, const QByteArray& json, QJsonObject& object)
+{
+    if (json.trimmed().isEmpty()) {
+        return check.fail(QStringLiteral("the file is empty"));
+    }
+    if (const std::optional<QString> key = repeatedKey(json)) {
+        return check.fail(
+            QStringLiteral("the key %1 stands twice in one object").arg(quoted(*key)));
+    }
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        return check.fail(QStringLiteral("not valid JSON: %1 at byte %2")
+                              .arg(parseError.errorString())
+                              .arg(parseError.offset));
+    }
+    if (!document.isObject()) {
+        return check.fail(QStringLiteral("the file does not hold a JSON object"));
+    }
+    object = document.object();
+    return true;
+}
+
+// The whole file's contents, refusing files too large to be what they claim.
+bool readWholeFile(Checker& check, const QString& path, QByteArray& contents)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return check.fail(QStringLiteral("cannot open: %1").arg(file.errorString()));
+    }
+    if (file.size() > MaxFileBytes) {
+        return check.fail(QStringLiteral("too large (%1 bytes; a world or filter file has at "
+                                         "most %2)")
+                              .arg(file.size())
+                              .arg(MaxFileBytes));
+    }
+    contents = file.read(MaxFileBytes + 1);
+    if (contents.size() > MaxFileBytes) {
+        return check.fail(QStringLiteral("too large for a world or filter file"));
+    }
+    return true;
+}
+
+QString named(const QString& path, const QString& error)
+{
+    return error.isEmpty() ? error : QDir::toNativeSeparators(path) + QStringLiteral(": ") + error;
+}
+
+} // namespace
+
+QByteArray toJson(const WorldRecipe& recipe)
+{
+    QJsonArray filters;
+    for (const FilterRecord& filter : recipe.filters) {
+        filters.append(filterObject(filter));
+    }
+    QJsonArray drops;
+    for (const DropRecord& drop : recipe.drops) {
+        drops.append(QJsonObject{{QStringLiteral("x"), double(drop.x)},
+                                 {QStringLiteral("y"), double(drop.y)},
+                                 {QStringLiteral("steps"), double(drop.steps)}});
+    }
+    const QJsonObject top{
+        {QStringLiteral("format"), Format},
+        {QStringLiteral("generator"), generatorName(recipe.origin.generatorIndex)},
+        {QStringLiteral("seed"), seedObject(recipe.origin.seed)},
+        {QStringLiteral("width"), double(recipe.origin.width)},
+        {QStringLiteral("length"), double(recipe.origin.length)},
+        {QStringLiteral("filters"), filters},
+        {QStringLiteral("drops"), drops},
+        {QStringLiteral("camera"), cameraObject(recipe.camera)},
+    };
+    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+}
+
+QByteArray filterToJson(const FilterRecord& filter)
+{
+    return QJsonDocument(filterObject(filter)).toJson(QJsonDocument::Indented);
+}
+
+Reading fromJson(const QByteArray& json)
+{
+    Checker check;
+    Reading reading;
+    QJsonObject top;
+    WorldRecipe& recipe = reading.recipe;
+    // Each step runs only while the ones before it found nothing wrong.
+    const bool complete =
+        parseObject(check, json, top) && readFormat(check, top) &&
+        readOrigin(check, top, recipe.origin) && readFilters(check, top, recipe.filters) &&
+        readDrops(check, top, recipe.origin, recipe.drops) && readCamera(check, top, recipe.camera);
+    reading.error = complete ? QString() : check.error();
+    return reading;
+}
+
+FilterReading filterFromJson(const QByteArray& json)
+{
+    Checker check;
+    FilterReading reading;
+    QJsonObject top;
+    const bool complete =
+        parseObject(check, json, top) && readFilter(check, top, QString(), reading.filter);
+    reading.error = complete ? QString() : check.error();
+    return reading;
+}
+
+Reading read(const QString& path)
+{
+    Checker check;
+    QByteArray contents;
+    if (!readWholeFile(check, path, contents)) {
+        return {WorldRecipe{}, named(path, check.error())};
+    }
+    Reading reading = fromJson(contents);
+    reading.error = named(path, reading.error);
+    return reading;
+}
+
+FilterReading readFilter(const QString& path)
+{
+    Checker check;
+    QByteArray contents;
+    if (!readWholeFile(check, path, contents)) {
+        return {FilterRecord{}, named(path, check.error())};
+    }
+    FilterReading reading = filterFromJson(contents);
+    reading.error = named(path, reading.error);
+    return reading;
+}
+
+} // namespace WorldFile
