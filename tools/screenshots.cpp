@@ -204,20 +204,12 @@ private:
         form_.actionCenter->trigger();
         dragFromCentre(form_.widget, Qt::RightButton, ColourCameraTurn);
         form_.actionFitWorld->trigger();
-        form_.tabWidget->setCurrentWidget(form_.tabGoutte);
-        const Map& map = *form_.widget->filteredMap();
-        for (const QPointF& start : farthestDropStarts(map, DropCount, DropSpacing)) {
-            form_.doubleSpinBoxGoutteX->setValue(start.x());
-            form_.doubleSpinBoxGoutteY->setValue(start.y());
-            form_.pushButtonGoutteLancer->click();
-            form_.pushButtonGoutteRes->click();
-        }
+        startDropsWhereTheyRunFarthest();
         form_.actionColourByHeight->setChecked(true);
     }
 
-    // Lets a few drops run down the slopes where they get farthest, then
-    // looks at their paths from higher up and closer by.
-    void runFarthestDrops()
+    // Starts drops where they run farthest, each run to its end with Result.
+    void startDropsWhereTheyRunFarthest()
     {
         form_.tabWidget->setCurrentWidget(form_.tabGoutte);
         const Map& map = *form_.widget->filteredMap();
@@ -227,6 +219,14 @@ private:
             form_.pushButtonGoutteLancer->click();
             form_.pushButtonGoutteRes->click();
         }
+    }
+
+    // Lets a few drops run down the slopes where they get farthest, then
+    // looks at their paths from higher up and closer by.
+    void runFarthestDrops()
+    {
+        startDropsWhereTheyRunFarthest();
+        const Map& map = *form_.widget->filteredMap();
         form_.actionCenter->trigger();
         dragFromCentre(form_.widget, Qt::RightButton, DropCameraTurn);
         turnWheel(form_.widget, DropWheelNotches);

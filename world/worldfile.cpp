@@ -523,28 +523,33 @@ FilterReading filterFromJson(const QByteArray& json)
     return reading;
 }
 
-Reading read(const QString& path)
+namespace {
+
+// A file read whole and parsed; every message starts with the file's name.
+template <typename Result> Result readNamed(const QString& path, Result (*parse)(const QByteArray&))
 {
     Checker check;
     QByteArray contents;
-    if (!readWholeFile(check, path, contents)) {
-        return {WorldRecipe{}, named(path, check.error())};
+    Result result{};
+    if (readWholeFile(check, path, contents)) {
+        result = parse(contents);
+    } else {
+        result.error = check.error();
     }
-    Reading reading = fromJson(contents);
-    reading.error = named(path, reading.error);
-    return reading;
+    result.error = named(path, result.error);
+    return result;
+}
+
+} // namespace
+
+Reading read(const QString& path)
+{
+    return readNamed(path, &fromJson);
 }
 
 FilterReading readFilter(const QString& path)
 {
-    Checker check;
-    QByteArray contents;
-    if (!readWholeFile(check, path, contents)) {
-        return {FilterRecord{}, named(path, check.error())};
-    }
-    FilterReading reading = filterFromJson(contents);
-    reading.error = named(path, reading.error);
-    return reading;
+    return readNamed(path, &filterFromJson);
 }
 
 } // namespace WorldFile
