@@ -401,7 +401,6 @@ void MainWindow::showWorldState()
     const GLWidget* view = form_->widget;
     form_->worldSummaryLabel->setText(
         StatusTexts::worldSummary(view->worldOrigin(), *view->filteredMap()));
-    showFilterState();
 }
 
 void MainWindow::showFilterState()
