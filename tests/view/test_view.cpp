@@ -154,6 +154,36 @@ private slots:
             QVERIFY(foundNear(image, at(path[k].x(), path[k].y()), 2, 'b'));
     }
 
+    // A flat 11 x 9 world at height 1.5 puts its row y = 6 at scene (x, 0.3, 0.3), in the
+    // plane of the eye and the x axis and nearer the eye: the row covers the axis drawn after
+    // it. An odd height centres the axis on a pixel row.
+    void nearerTerrainHidesTheAxes()
+    {
+        view_->resize(400, 301);
+        QTRY_COMPARE(view_->size(), QSize(400, 301));
+        view_->setBaseMap(makeMap(11, 9, [](int, int) { return 1.5f; }));
+        view_->rebuildMesh();
+        const QImage image = frameOf(*view_);
+        for (float along : {0.8f, 0.85f}) {
+            const QPointF at = project({along, 0, 0}, image.size(), Camera{{}, {}, -10});
+            QCOMPARE(colourOf(image.pixelColor(int(at.x()), int(at.y()))), 'w');
+        }
+    }
+
+    // A view's GL context starts from the starting camera, whatever was set before it.
+    void firstShowStartsFromTheStartingCamera()
+    {
+        GLWidget view;
+        view.setXRotation(160);
+        view.setCenterY(2);
+        turnWheel(view, {0, 120});
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        frameOf(view);
+        QCOMPARE((QVector<double>{view.xRotation(), view.centerY(), view.eyeDistance()}),
+                 (QVector<double>{0, 0, -10}));
+    }
+
     // 8 sixteenths of a degree per pixel (x turns with vertical motion); 1/32 scene unit
     // of pan per pixel, x against the motion; both when both buttons are held. The middle
     // button only moves the last position. Presses, moves and the wheel redraw, releases not.
