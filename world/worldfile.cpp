@@ -342,6 +342,10 @@ bool readCamera(Checker& check, const QJsonObject& top, CameraRecord& camera)
         !number("centerX", camera.centerX) || !number("centerY", camera.centerY)) {
         return false;
     }
+    // The view keeps the distance as a float; beyond its range it would be infinite.
+    if (std::abs(distance) > double(std::numeric_limits<float>::max())) {
+        return check.fail(QStringLiteral("%1.distance is too far").arg(where));
+    }
     camera.distance = float(distance);
     return true;
 }

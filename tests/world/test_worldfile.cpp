@@ -179,6 +179,10 @@ private slots:
             << "\"drops\" take more than 20000000 steps in all";
         QTest::newRow("camera") << worldWith(R"("camera": {"distance": "far"})")
                                 << "\"camera\".distance must be a number";
+        QTest::newRow("camera beyond a float")
+            << worldWith(R"("camera": {"distance": -1e39, "xRotation": 0, "yRotation": 0,
+                "zRotation": 0, "centerX": 0, "centerY": 0})")
+            << "\"camera\".distance is too far";
     }
 
     void badFilesAreRefusedWithTheirFirstProblem()
