@@ -131,11 +131,8 @@ void MainWindow::on_pushButtonGoutteLancer_clicked()
 
 void MainWindow::on_pushButtonGoutteSuivant_clicked()
 {
-    runDrops([](Map& map) {
-        DropRun::runSteps(map);
-        return long(DropRun::kStepsPerNext);
-    });
-    showDropState(tr("Next"), DropRun::kStepsPerNext);
+    const long steps = runDrops([](Map& map) { return long(DropRun::runSteps(map)); });
+    showDropState(tr("Next"), steps);
 }
 
 void MainWindow::on_pushButtonGoutteRes_clicked()

@@ -70,7 +70,9 @@ QString dropState(const QString& command, long steps, const Map& filtered)
             ++resting;
         }
     }
-    const QString done = steps < 0 ? command : translated("%1: %2 steps").arg(command).arg(steps);
+    const QString done = steps < 0    ? command
+                         : steps == 1 ? translated("%1: 1 step").arg(command)
+                                      : translated("%1: %2 steps").arg(command).arg(steps);
     return translated("%1. Drops: %2 running, %3 at rest, %4 left the map.")
         .arg(done)
         .arg(running)

@@ -4,11 +4,13 @@
 
 namespace DropRun {
 
-void runSteps(Map& map, int count)
+int runSteps(Map& map, int count)
 {
+    int moved = 0;
     for (int i = 0; i < count; ++i) {
-        map.stepDrops(kStepLength);
+        moved += map.stepDrops(kStepLength) ? 1 : 0;
     }
+    return moved;
 }
 
 long runToEnd(Map& map, long limit)
@@ -17,7 +19,7 @@ long runToEnd(Map& map, long limit)
     while (steps < limit) {
         ++steps;
         if (!map.stepDrops(kStepLength)) {
-            break;
+            return steps - 1;
         }
     }
     return steps;
@@ -26,13 +28,14 @@ long runToEnd(Map& map, long limit)
 long runAnimated(Map& map, const std::function<void()>& showFrame, long limit)
 {
     long steps = 0;
-    bool running = true;
-    while (running && steps < limit) {
+    while (steps < limit) {
         if (steps % kStepsPerFrame == 0) {
             showFrame();
         }
-        running = map.stepDrops(kStepLength);
         ++steps;
+        if (!map.stepDrops(kStepLength)) {
+            return steps - 1;
+        }
     }
     return steps;
 }

@@ -14,15 +14,18 @@ constexpr int kStepsPerNext = 51;
 constexpr int kStepsPerFrame = 50;
 constexpr long kDefaultStepLimit = 1000000;
 
+// Each run returns the number of its steps that found a drop running, the
+// steps the user sees the drops make: a step that finds every drop stopped
+// moves nothing and is not counted.
+
 // Next: exactly kStepsPerNext steps, whether or not the drops still run.
-void runSteps(Map& map, int count = kStepsPerNext);
+int runSteps(Map& map, int count = kStepsPerNext);
 
 // Result: steps until a step finds every drop stopped, or until limit steps.
-// Returns the number of steps made.
 long runToEnd(Map& map, long limit = kDefaultStepLimit);
 
 // Dynamic display: like runToEnd, with showFrame called before the first step
-// and after every kStepsPerFrame steps. Returns the number of steps made.
+// and after every kStepsPerFrame steps.
 long runAnimated(Map& map, const std::function<void()>& showFrame, long limit = kDefaultStepLimit);
 
 } // namespace DropRun

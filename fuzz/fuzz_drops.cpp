@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool allStopped = true;
     for (const WaterDrop* drop : map.drops())
         allStopped = allStopped && drop->isStopped();
-    FUZZ_CHECK(steps >= 1 && (allStopped || steps == kStepLimit),
+    FUZZ_CHECK(steps >= 0 && steps <= kStepLimit && (allStopped || steps == kStepLimit),
                "a run ends when every drop has stopped");
     checkPaths(map);
     return 0;

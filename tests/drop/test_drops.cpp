@@ -1,3 +1,4 @@
+#include "drop/droprun.h"
 #include "drop/waterdrop.h"
 #include "maps.h"
 
@@ -109,6 +110,49 @@ private slots:
         drop.advance(QVector3D(float(candidate.x()), float(candidate.y()), 0), 1.0f, 3, 4);
         QCOMPARE(drop.isStopped(), stops);
         QCOMPARE(drop.path().size(), std::size_t(stops ? points : points + 1));
+    }
+
+    // The runs count the steps that found a drop running. On z = x a drop
+    // from x = 0.05 leaves the map during its 8th step; one from x = 3 runs
+    // past Next's 51 steps. Next always makes its 51 steps.
+    void runsCountTheStepsThatMovedADrop_data()
+    {
+        QTest::addColumn<QString>("run");
+        QTest::addColumn<float>("startX");
+        QTest::addColumn<long>("steps");
+        QTest::addColumn<std::size_t>("pathPoints");
+        for (const char* run : {"Next", "Result", "Dynamic display"}) {
+            QTest::addRow("%s, a drop that leaves", run) << run << 0.05f << 8L << std::size_t(8);
+        }
+        QTest::newRow("Next, a drop that runs on") << "Next" << 3.0f << 51L << std::size_t(52);
+        QTest::newRow("Result, a drop already run")
+            << "Result again" << 0.05f << 0L << std::size_t(8);
+        QTest::newRow("Next, a drop already run") << "Next again" << 0.05f << 0L << std::size_t(8);
+    }
+
+    void runsCountTheStepsThatMovedADrop()
+    {
+        QFETCH(QString, run);
+        QFETCH(float, startX);
+        QFETCH(long, steps);
+        QFETCH(std::size_t, pathPoints);
+        const auto map = makeMap(8, 8, [](int x, int) { return float(x); });
+        map->startDrop(startX, 3.0f);
+        if (run.endsWith(QLatin1String(" again"))) {
+            DropRun::runToEnd(*map);
+        }
+        long frames = 0;
+        long counted = 0;
+        if (run.startsWith(QLatin1String("Next"))) {
+            counted = DropRun::runSteps(*map);
+        } else if (run.startsWith(QLatin1String("Result"))) {
+            counted = DropRun::runToEnd(*map);
+        } else {
+            counted = DropRun::runAnimated(*map, [&] { ++frames; });
+            QCOMPARE(frames, 1L);
+        }
+        QCOMPARE(counted, steps);
+        QCOMPARE(pathOf(*map).size(), pathPoints);
     }
 };
 
