@@ -139,6 +139,8 @@ private slots:
         QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << "not valid JSON";
         QTest::newRow("truncated") << worldWith("").left(60) << "not valid JSON";
         QTest::newRow("a list") << QByteArray("[1, 2]") << "does not hold a JSON object";
+        QTest::newRow("a raw NUL in a key") << QByteArray("{\"a\0x\": [{}], \"a\0y\": 1}", 22)
+                                            << "not valid JSON: a NUL byte at byte 3";
         QTest::newRow("a key twice") << QByteArray(R"({"format": 1, "seed": {}, "\u0073eed": {}})")
                                      << "the key \"seed\" stands twice in one object";
         QTest::newRow("newer") << worldWith(R"("format": 2)")
