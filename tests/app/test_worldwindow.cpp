@@ -1,3 +1,4 @@
+#include "app/preferences.h"
 #include "drop/waterdrop.h"
 #include "exports/exportformat.h"
 #include "exports/heightmap.h"
@@ -163,10 +164,15 @@ private slots:
         QVERIFY2(statusMessage().endsWith(
                      QStringLiteral("Drops: 0 running, 0 at rest, 1 left the map.")),
                  qPrintable(statusMessage()));
+        // An edit of a filter's coefficients waits for Update too.
+        clickRow(*form().filterListWidget, 0);
+        QVERIFY(runFilterDialog(form().editFilterButton, FilterEntry({}, {{12, 2}})));
+        QCOMPARE(statusMessage(), pending);
     }
 
-    // Saved, replaced by another world and opened again: the same bits, the
-    // same filters and camera, and the title names the file.
+    // Saved, replaced by another world and opened again, then opened in a new
+    // window: the same bits, the same filters and camera, the title names the
+    // file, and the world is ready for drops and Update.
     void savedWorldsReopenAsTheyWere()
     {
         addPreset("Sharpen");
@@ -176,6 +182,7 @@ private slots:
         drag(view(), Qt::RightButton, {100, 100}, {130, 90});
         QCOMPARE(runFileDialog(form().actionSaveWorld, file("kept")), QString());
         QCOMPARE(window_->windowTitle(), QStringLiteral("kept.terravik - Terravik"));
+        QCOMPARE(Preferences::lastFolder(), folder_.path());
         const QByteArray saved = worldBits(view());
 
         form().actionCenter->trigger();
@@ -188,7 +195,15 @@ private slots:
         QCOMPARE(worldBits(view()), saved);
         QCOMPARE(rowTexts(*form().filterListWidget), QStringList{"0. Sharpen"});
         QCOMPARE(window_->windowTitle(), QStringLiteral("kept.terravik - Terravik"));
+
+        window_ = std::make_unique<MainWindow>();
+        QVERIFY(showActive(*window_));
+        window_->openWorldFile(file("kept.terravik"));
+        QCOMPARE(worldBits(view()), saved);
         QVERIFY(form().pushButtonGoutteLancer->isEnabled() && form().actionUpdate->isEnabled());
+        // A new world is not the file's.
+        QVERIFY(runNewWorld(*window_, {0, QStringLiteral("other"), 20, 20}));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Terravik"));
     }
 
     // What cannot be read or written is reported, and nothing changes.
@@ -199,17 +214,20 @@ private slots:
         QFile bad(file("bad.terravik"));
         QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("{\"format\": 1,") > 0);
         bad.close();
-        QFile huge(file("huge.terravik"));
-        QVERIFY(huge.open(QIODevice::WriteOnly) &&
-                huge.write(R"({"format": 1, "generator": "peaks", "seed": {"text": ""},
-                              "width": 4096, "length": 3000})") > 0);
-        huge.close();
         QVERIFY(warningOf([&] {
                     window_->openWorldFile(file("bad.terravik"));
                 }).startsWith(file("bad.terravik") + QStringLiteral(": not valid JSON")));
-        QVERIFY(warningOf([&] { window_->openWorldFile(file("huge.terravik")); })
-                    .contains(QStringLiteral("terravik --world \"%1\" --export world.png")
-                                  .arg(file("huge.terravik"))));
+        for (const char* size :
+             {R"("width": 4096, "length": 30)", R"("width": 30, "length": 4096)"}) {
+            QFile huge(file("huge.terravik"));
+            QVERIFY(huge.open(QIODevice::WriteOnly) &&
+                    huge.write(R"({"format": 1, "generator": "peaks", "seed": {"text": ""}, )" +
+                               QByteArray(size) + '}') > 0);
+            huge.close();
+            QVERIFY(warningOf([&] { window_->openWorldFile(file("huge.terravik")); })
+                        .contains(QStringLiteral("terravik --world \"%1\" --export world.png")
+                                      .arg(file("huge.terravik"))));
+        }
         const QString problem =
             runFileDialog(form().actionSaveWorld, file("bad.terravik") + QStringLiteral("/w"));
         // The dialog gives the path in its own spelling of the folder.
@@ -277,13 +295,44 @@ private slots:
         window_ = std::make_unique<MainWindow>();
         QVERIFY(form().actionColourByHeight->isChecked() && view().colourByHeight());
         QCOMPARE(window_->size(), QSize(900, 640));
+        // Every new mesh gets its colours.
+        QVERIFY(showActive(*window_));
+        QVERIFY(runNewWorld(*window_, {1, QStringLiteral("again"), 50, 40}));
+        form().actionFitWorld->trigger();
+        const QSet<QRgb> recoloured = lineColours();
+        QVERIFY(recoloured.size() > 50 && !recoloured.contains(qRgb(255, 255, 255)));
     }
 
-    // After Fit world the whole world is in the picture, clear of its edges.
+    // After Fit world the whole world is in the picture, clear of its edges,
+    // seen from the same side and at the same angles; a world too large for
+    // the usual far plane too.
+    void fitWorldShowsTheWholeWorld_data()
+    {
+        QTest::addColumn<QString>("world");
+        QTest::newRow("99 x 99 chain") << QString();
+        QTest::newRow("600 x 500 peaks from a file")
+            << R"({"format": 1, "generator": "peaks", "seed": {"text": "far"},
+                   "width": 600, "length": 500})";
+    }
+
     void fitWorldShowsTheWholeWorld()
     {
-        QVERIFY(runNewWorld(*window_, {2, QStringLiteral("Terravik"), 99, 99}));
+        QFETCH(QString, world);
+        if (world.isEmpty()) {
+            QVERIFY(runNewWorld(*window_, {2, QStringLiteral("Terravik"), 99, 99}));
+        } else {
+            QFile file(this->file("far.terravik"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(world.toLatin1()) > 0);
+            file.close();
+            window_->openWorldFile(file.fileName());
+        }
+        drag(view(), Qt::RightButton, {100, 100}, {110, 104});
+        const CameraRecord turned = view().camera();
         form().actionFitWorld->trigger();
+        const CameraRecord fitted = view().camera();
+        QCOMPARE((QVector<double>{fitted.xRotation, fitted.yRotation, fitted.zRotation}),
+                 (QVector<double>{turned.xRotation, turned.yRotation, turned.zRotation}));
+        QVERIFY(fitted.distance < 0.0f);
         const QImage frame = frameOf(view());
         const QRgb background = frame.pixel(0, 0);
         int lines = 0;

@@ -72,12 +72,18 @@ private slots:
                                    << "--generator hills is not a generator";
         QTest::newRow("no seed") << "--export w.png --generator peaks --size 9x9" << 2
                                  << "give either --seed TEXT or --clock-seed";
-        QTest::newRow("size") << "--export w.png --generator peaks --seed a --size 4097x9" << 2
-                              << "--size 4097x9: give WxL";
+        QTest::newRow("width") << "--export w.png --generator peaks --seed a --size 4097x9" << 2
+                               << "--size 4097x9: give WxL";
+        QTest::newRow("length") << "--export w.png --generator peaks --seed a --size 9x4097" << 2
+                                << "--size 9x4097: give WxL";
+        QTest::newRow("two exports") << world + "--export w.png --export w.obj" << 2
+                                     << "give --export and --world once each";
         QTest::newRow("world and size")
             << "--export w.png --world bad.terravik --size 9x9" << 2 << "leave out --generator";
         QTest::newRow("empty world") << "--export w.png --generator peaks --seed a --size 0x5" << 2
                                      << "w.png: the world is empty (0 x 5 points)";
+        QTest::newRow("drop not a number") << world + "--export w.png --drop 1,north" << 2
+                                           << "--drop 1,north: give the start as X,Y";
         QTest::newRow("drop off the surface") << world + "--export w.png --drop 8.5,1" << 2
                                               << "--drop 8.5,1: the entered coordinates are not "
                                                  "within the 9 x 9 map";
@@ -105,17 +111,28 @@ private slots:
     }
 
     // A world written by the command line and rebuilt from that file gives the
-    // same bytes; help and version need no display either.
+    // same bytes, and filter files come after the world's own filters; help and
+    // version need no display either.
     void worldsAreWrittenAndRebuiltWithoutADisplay()
     {
-        const QStringList make{"--generator", "chain", "--seed",   "Terravik",
-                               "--size",      "60x40", "--filter", "mean.json",
-                               "--drop",      "20,20", "--drop",   "41.5,3"};
+        const QStringList make{"--generator", "chain",    "--seed=Terravik", "--size",
+                               "60x40",       "--filter", "mean.json",       "--drop",
+                               "20,20",       "--drop",   "41.5,3"};
         QCOMPARE(terravik(make + QStringList{"--export", "a.obj"}).status, 0);
         QCOMPARE(terravik(make + QStringList{"--export", "a.terravik"}).status, 0);
         QCOMPARE(terravik({"--world", "a.terravik", "--export", "b.obj"}).status, 0);
         QVERIFY(read(QStringLiteral("a.obj")).count("\nl ") == 2);
         QCOMPARE(read(QStringLiteral("b.obj")), read(QStringLiteral("a.obj")));
+        QVERIFY(read(QStringLiteral("a.terravik")).contains("\"text\": \"Terravik\""));
+        write(QStringLiteral("edge.json"), R"({"name": "Edge", "coefficients": [0,0,0,0,0,
+            0,-1,-1,-1,0, 0,-1,8,-1,0, 0,-1,-1,-1,0, 0,0,0,0,0]})");
+        QCOMPARE(
+            terravik({"--world", "a.terravik", "--filter", "edge.json", "--export", "c.terravik"})
+                .status,
+            0);
+        const QByteArray both = read(QStringLiteral("c.terravik"));
+        QVERIFY(both.indexOf("\"Mean\"") >= 0 &&
+                both.indexOf("\"Mean\"") < both.indexOf("\"Edge\""));
         // A seed is its bytes, also those that are no text in the locale.
         const QString script = QStringLiteral("\"$0\" --export s.terravik --generator peaks "
                                               "--size 3x3 --seed \"$(printf 'a\\377\\200')\"");

@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -18,19 +19,22 @@ std::uint32_t bitsOf(float value)
     return bits;
 }
 
-// A 4 x 3 slope with fractions, a negative height and a non-round lowest and
-// highest point, and one drop that has run a few steps.
+// A 4 x 3 slope with fractions, a negative lowest point in the middle and a
+// non-round highest point, a drop that has run a few steps and one that has
+// made a single step.
 std::unique_ptr<Map> sampleMap()
 {
     auto map = std::make_unique<Map>(4, 3);
     for (MapPoint& point : map->points()) {
         point.setZ(0.1f * point.x() * point.x() - 0.3f * point.y() + 1.0f / 3.0f);
     }
-    map->pointAt(2, 1)->setZ(-1.75f);
+    map->pointAt(2, 1)->setZ(-0.5f);
     map->startDrop(1.25f, 0.5f);
     for (int i = 0; i < 5; ++i) {
         map->stepDrops(0.01f);
     }
+    map->startDrop(2.5f, 1.5f);
+    map->drops().back()->advance({1, 0, 0}, 0.01f, 4, 3);
     return map;
 }
 
@@ -77,7 +81,7 @@ private slots:
         QCOMPARE(image.size(), QSize(4, 3));
         const float lowest = image.text(QStringLiteral("Minimum height")).toFloat();
         const float highest = image.text(QStringLiteral("Maximum height")).toFloat();
-        QCOMPARE(bitsOf(lowest), bitsOf(-1.75f));
+        QCOMPARE(bitsOf(lowest), bitsOf(-0.5f));
         QCOMPARE(bitsOf(highest), bitsOf(map->pointAt(3, 0)->z()));
         const QByteArray raw = exported(*map, QStringLiteral("w.r16"));
         QCOMPARE(raw.size(), 4 * 3 * 2);
@@ -97,10 +101,13 @@ private slots:
         QCOMPARE(exported(flat, QStringLiteral("flat.r16")), QByteArray(18, '\0'));
     }
 
-    // Rows from the north (the last y) down, each height reading back bit for bit.
+    // Rows from the north (the last y) down, each height reading back bit for
+    // bit; heights that are not numbers are the NODATA value.
     void asciiGridsHoldTheExactHeights()
     {
         const auto map = sampleMap();
+        map->pointAt(1, 2)->setZ(std::numeric_limits<float>::quiet_NaN());
+        map->pointAt(3, 2)->setZ(std::numeric_limits<float>::infinity());
         const QList<QByteArray> lines = exported(*map, QStringLiteral("w.asc")).split('\n');
         QCOMPARE(lines.mid(0, 5), QList<QByteArray>({"ncols 4", "nrows 3", "xllcenter 0",
                                                      "yllcenter 0", "cellsize 1"}));
@@ -109,12 +116,14 @@ private slots:
             QCOMPARE(values.size(), 4);
             for (int x = 0; x < 4; ++x) {
                 const float z = map->pointAt(std::uint32_t(x), std::uint32_t(2 - row))->z();
-                QCOMPARE(bitsOf(std::strtof(values[x].constData(), nullptr)), bitsOf(z));
+                QCOMPARE(bitsOf(std::strtof(values[x].constData(), nullptr)),
+                         bitsOf(std::isfinite(z) ? z : -std::numeric_limits<float>::max()));
             }
         }
     }
 
-    // The vertices and triangles are the view's own arrays, the drop a polyline.
+    // The vertices and triangles are the view's own arrays, each drop that has
+    // moved a polyline through its path.
     void meshesAreWhatTheViewDraws()
     {
         const auto map = sampleMap();
@@ -124,8 +133,11 @@ private slots:
         TerrainMesh::buildGrid(*map, grid);
         TerrainMesh::buildTriangles(grid, 4, 3, triangles);
         const QList<QByteArrayList> vertices = objLines(obj, "v");
-        const std::vector<MapPoint>& path = map->drops().front()->path();
-        QCOMPARE(vertices.size(), grid.size() + int(path.size()));
+        int pathPoints = 0;
+        for (const WaterDrop* drop : map->drops()) {
+            pathPoints += int(drop->path().size());
+        }
+        QCOMPARE(vertices.size(), grid.size() + pathPoints);
         const auto vertexAt = [&](int index) {
             const QByteArrayList& words = vertices.at(index);
             return QVector3D(words[0].toFloat(), words[1].toFloat(), words[2].toFloat());
@@ -139,11 +151,15 @@ private slots:
             QCOMPARE(vertexAt(faces[i / 3][i % 3].toInt() - 1), triangles[i]);
         }
         const QList<QByteArrayList> lines = objLines(obj, "l");
-        QCOMPARE(lines.size(), 1);
-        QCOMPARE(lines[0].size(), int(path.size()));
-        const QVector3D last =
-            TerrainMesh::scenePoint(path.back().x(), path.back().y(), path.back().z(), 4, 3);
-        QCOMPARE(vertexAt(lines[0].last().toInt() - 1), last);
+        QCOMPARE(lines.size(), 2);
+        for (int d = 0; d < 2; ++d) {
+            const std::vector<MapPoint>& path = map->drops()[std::size_t(d)]->path();
+            QCOMPARE(lines[d].size(), int(path.size()));
+            for (const std::size_t k : {std::size_t(0), path.size() - 1}) {
+                QCOMPARE(vertexAt(lines[d][int(k)].toInt() - 1),
+                         TerrainMesh::scenePoint(path[k].x(), path[k].y(), path[k].z(), 4, 3));
+            }
+        }
     }
 
     void exportsAreTheSameOnEveryRunAndRefuseWhatTheyCannotWrite()
@@ -155,9 +171,13 @@ private slots:
         }
         QCOMPARE(exportFormatOf(QStringLiteral("w.PNG")), std::optional(ExportFormat::Png));
         QVERIFY(!exportFormatOf(QStringLiteral("w.bmp")) && !exportFormatOf(QStringLiteral("w")));
-        const Map empty(0, 5);
-        QVERIFY(exportMap(empty, ExportFormat::Png, QStringLiteral("e.png"))
-                    .contains(QStringLiteral("the world is empty (0 x 5 points)")));
+        for (const QSize size : {QSize(0, 5), QSize(5, 0)}) {
+            const Map empty(std::uint32_t(size.width()), std::uint32_t(size.height()));
+            QVERIFY(exportMap(empty, ExportFormat::Raw16, QStringLiteral("e.r16"))
+                        .contains(QStringLiteral("the world is empty (%1 x %2 points)")
+                                      .arg(size.width())
+                                      .arg(size.height())));
+        }
     }
 };
 

@@ -167,6 +167,11 @@ private slots:
             << worldWith(R"("filters": [{"name": "F", "coefficients": [1,1,1,1,1, 1,1,1,1,1,
                 1,1,1,1,1, 1,1,1,1,1, 1,1,1,1]}])")
             << "\"filters\"[0].coefficients must hold 25 numbers, not 24";
+        const QByteArray identity = R"({"name": "I", "coefficients": [0,0,0,0,0, 0,0,0,0,0,
+            0,0,1,0,0, 0,0,0,0,0, 0,0,0,0,0]})";
+        QTest::newRow("1,001 filters")
+            << worldWith("\"filters\": [" + (identity + ',').repeated(1000) + identity + ']')
+            << "\"filters\" holds more than 1000 filters";
         QTest::newRow("nameless") << worldWith(R"("filters": [{"coefficients": []}])")
                                   << "\"filters\"[0].name is missing";
         QTest::newRow("drop off map") << worldWith(R"("drops": [{"x": 49.5, "y": 3, "steps": 1}])")
