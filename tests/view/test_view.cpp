@@ -152,6 +152,17 @@ private slots:
         QVERIFY(path.size() > 100);
         for (std::size_t k : {path.size() / 4, 3 * path.size() / 4})
             QVERIFY(foundNear(image, at(path[k].x(), path[k].y()), 2, 'b'));
+        // Among the coloured lines the path is drawn three pixels wide.
+        const auto bluePixels = [](const QImage& frame) {
+            int blue = 0;
+            for (int y = 0; y < frame.height(); ++y)
+                for (int x = 0; x < frame.width(); ++x)
+                    blue += colourOf(frame.pixelColor(x, y)) == 'b' ? 1 : 0;
+            return blue;
+        };
+        const int thin = bluePixels(image);
+        view_->setColourByHeight(true);
+        QVERIFY(bluePixels(frameOf(*view_)) > 2 * thin);
     }
 
     // A flat 11 x 9 world at height 1.5 puts its row y = 6 at scene (x, 0.3, 0.3), in the
