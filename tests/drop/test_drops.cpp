@@ -22,34 +22,38 @@ class TestDrops : public QObject
     Q_OBJECT
 
 private slots:
-    // The 2 x 2 plane z = x + 2y, or the cell lifted to 10 at (1, 1). Lower-left
-    // triangles, ties on the diagonal included, take P0 at (0, 0), upper-right
-    // ones at (1, 1). A step goes along (n.x n.z, n.z n.y, n.x^2 + n.y^2) for
-    // the normal n: (-1, -2, 1) on the plane, (8, 9, -1) on the lifted corner.
+    // The 4 x 3 plane z = x + 2y, or with one corner lifted to 10. Lower-left
+    // triangles, ties on the diagonal included, take P0 at the cell's origin,
+    // upper-right ones at its opposite corner. A step goes along
+    // (n.x n.z, n.z n.y, n.x^2 + n.y^2) for the normal n: (-1, -2, 1) on the
+    // plane, (8, 9, -1) beside (1, 1) lifted, (4, 5, -1) beside (3, 2) lifted.
     void startAndFirstStep_data()
     {
-        QTest::addColumn<QVector<float>>("heights");
+        QTest::addColumn<QPoint>("lifted");
         QTest::addColumn<QPointF>("start");
         QTest::addColumn<float>("height");
         QTest::addColumn<QVector3D>("direction");
-        const QVector<float> plane{0, 2, 1, 3};
-        const QVector<float> lifted{0, 2, 1, 10};
+        const QPoint none(-1, -1);
         const QVector3D down(-1, -2, 5);
-        QTest::newRow("lower left") << plane << QPointF(0.25, 0.5) << 1.25f << down;
-        QTest::newRow("upper right") << plane << QPointF(0.75, 0.75) << 2.25f << down;
-        QTest::newRow("last column") << plane << QPointF(1.0, 0.25) << 1.5f << down;
+        QTest::newRow("lower left") << none << QPointF(0.25, 0.5) << 1.25f << down;
+        QTest::newRow("upper right") << none << QPointF(0.75, 0.75) << 2.25f << down;
+        QTest::newRow("last column") << none << QPointF(3.0, 0.25) << 3.5f << down;
         QTest::newRow("lifted, upper right")
-            << lifted << QPointF(0.875, 0.625) << 5.625f << QVector3D(-8, -9, 145);
-        QTest::newRow("lifted, on the diagonal") << lifted << QPointF(0.25, 0.75) << 1.75f << down;
+            << QPoint(1, 1) << QPointF(0.875, 0.625) << 5.625f << QVector3D(-8, -9, 145);
+        QTest::newRow("lifted, on the diagonal")
+            << QPoint(1, 1) << QPointF(0.25, 0.75) << 1.75f << down;
+        QTest::newRow("lifted, upper right of cell (2, 1)")
+            << QPoint(3, 2) << QPointF(2.875, 1.625) << 7.625f << QVector3D(-4, -5, 41);
     }
 
     void startAndFirstStep()
     {
-        QFETCH(QVector<float>, heights);
+        QFETCH(QPoint, lifted);
         QFETCH(QPointF, start);
         QFETCH(float, height);
         QFETCH(QVector3D, direction);
-        const auto map = makeMap(2, 2, [&](int x, int y) { return heights[2 * x + y]; });
+        const auto map = makeMap(
+            4, 3, [&](int x, int y) { return QPoint(x, y) == lifted ? 10.0f : float(x + 2 * y); });
         map->startDrop(float(start.x()), float(start.y()));
         QCOMPARE(bitsOf(pathOf(*map)[0].z()), bitsOf(height));
         QVERIFY(map->stepDrops(kStep));
@@ -87,6 +91,7 @@ private slots:
         QTest::newRow("back to index 1") << 51 << QPointF(2, 2) << true;
         QTest::newRow("back to index 0") << 51 << QPointF(1, 1) << false;
         QTest::newRow("50 points only") << 50 << QPointF(1, 1) << false;
+        QTest::newRow("x just 0.01 away") << 52 << QPointF(0.01, 0) << true;
         QTest::newRow("y just 0.01 away") << 52 << QPointF(0, 0.01) << true;
         QTest::newRow("y beyond 0.01") << 52 << QPointF(0, 0.0101) << false;
         QTest::newRow("x below 0") << 3 << QPointF(-0.001, 1) << true;

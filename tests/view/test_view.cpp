@@ -69,6 +69,16 @@ bool foundNear(const QImage& image, QPointF at, int radius, char colour)
     return false;
 }
 
+// How many pixels of the picture have the colour.
+int pixelsOf(const QImage& image, char colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += colourOf(image.pixelColor(x, y)) == colour ? 1 : 0;
+    return count;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Camera)
@@ -153,16 +163,22 @@ private slots:
         for (std::size_t k : {path.size() / 4, 3 * path.size() / 4})
             QVERIFY(foundNear(image, at(path[k].x(), path[k].y()), 2, 'b'));
         // Among the coloured lines the path is drawn three pixels wide.
-        const auto bluePixels = [](const QImage& frame) {
-            int blue = 0;
-            for (int y = 0; y < frame.height(); ++y)
-                for (int x = 0; x < frame.width(); ++x)
-                    blue += colourOf(frame.pixelColor(x, y)) == 'b' ? 1 : 0;
-            return blue;
-        };
-        const int thin = bluePixels(image);
+        const int thin = pixelsOf(image, 'b');
         view_->setColourByHeight(true);
-        QVERIFY(bluePixels(frameOf(*view_)) > 2 * thin);
+        QVERIFY(pixelsOf(frameOf(*view_), 'b') > 2 * thin);
+    }
+
+    // Seen from below (turned half a turn about x) the mesh is as open as
+    // from above: back faces are wire too.
+    void theWireframeIsOpenFromBothSides()
+    {
+        view_->setBaseMap(makeMap(11, 9, [](int x, int) { return 0.1f * float(x); }));
+        view_->rebuildMesh();
+        const int above = pixelsOf(frameOf(*view_), 'w');
+        view_->setXRotation(2880);
+        const int below = pixelsOf(frameOf(*view_), 'w');
+        QVERIFY2(std::abs(below - above) < above / 4,
+                 qPrintable(QString("%1 white pixels above, %2 below").arg(above).arg(below)));
     }
 
     // A flat 11 x 9 world at height 1.5 puts its row y = 6 at scene (x, 0.3, 0.3), in the
