@@ -15,14 +15,8 @@ int runSteps(Map& map, int count)
 
 long runToEnd(Map& map, long limit)
 {
-    long steps = 0;
-    while (steps < limit) {
-        ++steps;
-        if (!map.stepDrops(kStepLength)) {
-            return steps - 1;
-        }
-    }
-    return steps;
+    return runAnimated(
+        map, [] {}, limit);
 }
 
 long runAnimated(Map& map, const std::function<void()>& showFrame, long limit)

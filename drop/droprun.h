@@ -24,8 +24,8 @@ int runSteps(Map& map, int count = kStepsPerNext);
 // Result: steps until a step finds every drop stopped, or until limit steps.
 long runToEnd(Map& map, long limit = kDefaultStepLimit);
 
-// Dynamic display: like runToEnd, with showFrame called before the first step
-// and after every kStepsPerFrame steps.
+// Dynamic display: the steps of Result, with showFrame called before the
+// first step and after every kStepsPerFrame steps.
 long runAnimated(Map& map, const std::function<void()>& showFrame, long limit = kDefaultStepLimit);
 
 } // namespace DropRun
