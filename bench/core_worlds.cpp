@@ -1,4 +1,5 @@
 #include "exports/exportformat.h"
+#include "filters/filtermatrix.h"
 #include "terrain/map.h"
 #include "world/safewrite.h"
 #include "world/worldbuild.h"
@@ -14,9 +15,11 @@ WorldRecipe sampleRecipe(std::uint32_t size)
 {
     WorldRecipe recipe;
     recipe.origin = {2, SeedRecord::ofText("Terravik"), size, size};
-    FilterRecord smooth{QStringLiteral("Smooth"), {}};
-    smooth.coefficients.fill(1);
-    recipe.filters.assign(5, smooth);
+    FilterMatrix smooth(QStringLiteral("Smooth"));
+    FilterMatrix::Coefficients ones{};
+    ones.fill(1);
+    smooth.setMatrix(ones);
+    recipe.filters.assign(5, FilterRecord(smooth));
     const float middle = float(size) / 2.0f;
     recipe.drops = {{middle, middle, 5000}, {middle / 2.0f, middle, 5000}};
     return recipe;

@@ -79,7 +79,7 @@ QString readRecipe(const HeadlessJob& job, WorldRecipe& recipe)
         if (!reading.error.isEmpty()) {
             return reading.error;
         }
-        recipe.filters.push_back(reading.filter);
+        recipe.filters.push_back(*reading.filter);
     }
     return {};
 }

@@ -244,6 +244,16 @@ FilterMatrix::FilterMatrix() : Filter(QStringLiteral("Matrix")) {}
 
 FilterMatrix::FilterMatrix(const QString& name) : Filter(name) {}
 
+std::unique_ptr<Filter> FilterMatrix::clone() const
+{
+    return std::make_unique<FilterMatrix>(*this);
+}
+
+bool FilterMatrix::sameSettings(const Filter& other) const
+{
+    return coefficients_ == static_cast<const FilterMatrix&>(other).coefficients_;
+}
+
 std::unique_ptr<Map> FilterMatrix::apply(const Map& input) const
 {
     auto output = std::make_unique<Map>(input.width(), input.length());

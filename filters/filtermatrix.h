@@ -18,8 +18,13 @@ public:
     static constexpr std::size_t kCoefficientCount = std::size_t(kSide) * kSide;
     using Coefficients = std::array<std::int32_t, kCoefficientCount>;
 
+    static constexpr const char* Kind = "matrix";
+
     FilterMatrix();
     explicit FilterMatrix(const QString& name);
+
+    const char* kind() const override { return Kind; }
+    std::unique_ptr<Filter> clone() const override;
 
     const Coefficients& getMatrix() const { return coefficients_; }
     void setMatrix(const Coefficients& coefficients) { coefficients_ = coefficients; }
@@ -30,6 +35,9 @@ public:
     void applyInto(const Map& input, Map& output) const override;
     // The plain serial loop, one column after the other.
     std::unique_ptr<Map> applyReference(const Map& input) const;
+
+protected:
+    bool sameSettings(const Filter& other) const override;
 
 private:
     Coefficients coefficients_{};

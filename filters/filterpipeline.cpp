@@ -3,6 +3,7 @@
 #include "filters/filtermatrix.h"
 #include "terrain/map.h"
 #include "terrain/parallelranges.h"
+#include "terrain/workprogress.h"
 
 #include <array>
 
@@ -29,7 +30,8 @@ std::array<std::unique_ptr<Map>, 2> outputMaps(const Map& base, std::size_t filt
 
 } // namespace
 
-std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters)
+std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters,
+                                     const FilterRun& run)
 {
     // Always from the base map, never from an earlier result. A filter only
     // reads its input, so the first one reads the base itself: the copy would
@@ -37,13 +39,33 @@ std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters)
     if (filters.empty()) {
         return base.copy();
     }
+    const auto stage = [&](std::size_t i) {
+        if (run.progress != nullptr) {
+            const double count = double(filters.size());
+            run.progress->beginStage(QStringLiteral("filter %1 of %2 (%3)")
+                                         .arg(i + 1)
+                                         .arg(filters.size())
+                                         .arg(filters[i]->name()),
+                                     double(i) / count, double(i + 1) / count);
+        }
+        return run.progress == nullptr || !run.progress->cancelled();
+    };
     // Each filter writes into the map read by the filter before it: fresh
     // memory costs more than a filter's arithmetic on large maps.
     auto [current, spare] = outputMaps(base, filters.size());
-    filters.front()->applyInto(base, *current);
-    for (auto filter = filters.begin() + 1; filter != filters.end(); ++filter) {
-        (*filter)->applyInto(*current, *spare);
+    if (!stage(0)) {
+        return nullptr;
+    }
+    filters.front()->applyWithin(base, *current, run);
+    for (std::size_t i = 1; i < filters.size(); ++i) {
+        if (!stage(i)) {
+            return nullptr;
+        }
+        filters[i]->applyWithin(*current, *spare, run);
         std::swap(current, spare);
+    }
+    if (run.progress != nullptr && run.progress->cancelled()) {
+        return nullptr;
     }
     return std::move(current);
 }
@@ -56,4 +78,14 @@ std::unique_ptr<Map> applyFilterListReference(const Map& base, const FilterList&
         current = matrix != nullptr ? matrix->applyReference(*current) : filter->apply(*current);
     }
     return current;
+}
+
+FilterList copyFilterList(const FilterList& filters)
+{
+    FilterList copies;
+    copies.reserve(filters.size());
+    for (const auto& filter : filters) {
+        copies.push_back(filter->clone());
+    }
+    return copies;
 }

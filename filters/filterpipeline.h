@@ -13,6 +13,12 @@ using FilterList = std::vector<std::unique_ptr<Filter>>;
 // sees the output of the one before it. At most the base, the map being read
 // and the map being written live at once (and a few padded columns a thread):
 // once a filter has read a map, the next filter writes its output there.
-std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters);
+// Within a run, each filter is one stage of its progress; a cancelled run
+// returns null.
+std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters,
+                                     const FilterRun& run = {});
 // The same through the filters' plain serial loops (FilterMatrix::applyReference).
 std::unique_ptr<Map> applyFilterListReference(const Map& base, const FilterList& filters);
+
+// A new list of copies of the filters, in the same order.
+FilterList copyFilterList(const FilterList& filters);

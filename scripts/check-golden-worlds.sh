@@ -10,10 +10,10 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
+# The core that makes worlds: the filters' maths without their dialogs.
+mapfile -t filter_sources < <(ls "$root"/filters/*.cpp | grep -v dialog)
 sources=(
-  "$root/terrain/map.cpp" "$root/terrain/seed.cpp" "$root/terrain/platformrandom.cpp"
-  "$root/terrain/parallelranges.cpp"
-  "$root"/generators/*.cpp "$root"/filters/filter{,matrix,pipeline}.cpp "$root"/drop/*.cpp
+  "$root"/terrain/*.cpp "$root"/generators/*.cpp "${filter_sources[@]}" "$root"/drop/*.cpp
   "$root/tests/generators/goldenworlds.cpp"
 )
 read -r -a qt_cflags <<<"$(pkg-config --cflags Qt5Core Qt5Gui)"

@@ -18,9 +18,7 @@ FilterList makeFilterList(const std::vector<FilterRecord>& records)
     FilterList filters;
     filters.reserve(records.size());
     for (const FilterRecord& record : records) {
-        auto filter = std::make_unique<FilterMatrix>(record.name);
-        filter->setMatrix(record.coefficients);
-        filters.push_back(std::move(filter));
+        filters.push_back(record.makeFilter());
     }
     return filters;
 }
@@ -30,9 +28,7 @@ std::vector<FilterRecord> filterRecords(const FilterList& filters)
     std::vector<FilterRecord> records;
     records.reserve(filters.size());
     for (const auto& filter : filters) {
-        // Matrix filters are the only kind there is.
-        const auto& matrix = static_cast<const FilterMatrix&>(*filter);
-        records.push_back({matrix.name(), matrix.getMatrix()});
+        records.emplace_back(*filter);
     }
     return records;
 }

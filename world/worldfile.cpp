@@ -2,6 +2,8 @@
 
 #include "generators/generatorchoice.h"
 #include "terrain/map.h"
+#include "world/filterrecords.h"
+#include "world/jsonchecker.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,15 +45,6 @@ QJsonObject seedObject(const SeedRecord& seed)
     return object;
 }
 
-QJsonObject filterObject(const FilterRecord& filter)
-{
-    QJsonArray coefficients;
-    for (const std::int32_t coefficient : filter.coefficients) {
-        coefficients.append(coefficient);
-    }
-    return {{QStringLiteral("name"), filter.name}, {QStringLiteral("coefficients"), coefficients}};
-}
-
 QJsonObject cameraObject(const CameraRecord& camera)
 {
     const CameraRecord start;
@@ -63,80 +56,7 @@ QJsonObject cameraObject(const CameraRecord& camera)
             {QStringLiteral("centerY"), finiteOr(camera.centerY, start.centerY)}};
 }
 
-// Checks a parsed document against the format and stops at the first problem,
-// which it words for the user with the place it was found.
-class Checker
-{
-public:
-    bool ok() const { return error_.isEmpty(); }
-    const QString& error() const { return error_; }
-
-    bool fail(const QString& message)
-    {
-        if (error_.isEmpty()) {
-            error_ = message;
-        }
-        return false;
-    }
-
-    bool has(const QJsonObject& object, const QString& key, const QString& where)
-    {
-        return object.contains(key) || fail(QStringLiteral("%1 is missing").arg(where));
-    }
-
-    // A JSON number that is a whole number within [low, high].
-    bool wholeNumber(const QJsonValue& value, double low, double high, const QString& where,
-                     double& result)
-    {
-        const double number = value.toDouble(std::numeric_limits<double>::quiet_NaN());
-        if (!value.isDouble() || !(number >= low && number <= high) ||
-            number != std::floor(number)) {
-            return fail(QStringLiteral("%1 must be a whole number from %2 to %3")
-                            .arg(where)
-                            .arg(low, 0, 'f', 0)
-                            .arg(high, 0, 'f', 0));
-        }
-        result = number;
-        return true;
-    }
-
-    bool finiteNumber(const QJsonValue& value, const QString& where, double& result)
-    {
-        if (!value.isDouble() || !std::isfinite(value.toDouble())) {
-            return fail(QStringLiteral("%1 must be a number").arg(where));
-        }
-        result = value.toDouble();
-        return true;
-    }
-
-    bool array(const QJsonValue& value, const QString& where, QJsonArray& result)
-    {
-        if (!value.isArray()) {
-            return fail(QStringLiteral("%1 must be a list").arg(where));
-        }
-        result = value.toArray();
-        return true;
-    }
-
-    bool object(const QJsonValue& value, const QString& where, QJsonObject& result)
-    {
-        if (!value.isObject()) {
-            return fail(QStringLiteral("%1 must be an object").arg(where));
-        }
-        result = value.toObject();
-        return true;
-    }
-
-private:
-    QString error_;
-};
-
-QString quoted(const QString& key)
-{
-    return QLatin1Char('"') + key + QLatin1Char('"');
-}
-
-bool readFormat(Checker& check, const QJsonObject& top)
+bool readFormat(JsonChecker& check, const QJsonObject& top)
 {
     double format = 0;
     if (!check.has(top, QStringLiteral("format"), quoted(QStringLiteral("format"))) ||
@@ -153,7 +73,7 @@ bool readFormat(Checker& check, const QJsonObject& top)
     return true;
 }
 
-bool readSeed(Checker& check, const QJsonValue& value, SeedRecord& seed)
+bool readSeed(JsonChecker& check, const QJsonValue& value, SeedRecord& seed)
 {
     const QString where = quoted(QStringLiteral("seed"));
     QJsonObject object;
@@ -203,48 +123,7 @@ bool readSeed(Checker& check, const QJsonValue& value, SeedRecord& seed)
     return check.fail(QStringLiteral("%1 must hold \"text\", \"base64\" or \"clock\"").arg(where));
 }
 
-bool readFilter(Checker& check, const QJsonValue& value, const QString& where, FilterRecord& filter)
-{
-    QJsonObject object;
-    QJsonArray coefficients;
-    // A filter file holds the filter itself: its keys are named alone.
-    const auto member = [&](const char* key) {
-        const QString name = QString::fromLatin1(key);
-        return where.isEmpty() ? quoted(name) : where + QLatin1Char('.') + name;
-    };
-    const QString nameWhere = member("name");
-    const QString coefficientsWhere = member("coefficients");
-    if (!check.object(value, where.isEmpty() ? QStringLiteral("the filter") : where, object) ||
-        !check.has(object, QStringLiteral("name"), nameWhere) ||
-        !check.has(object, QStringLiteral("coefficients"), coefficientsWhere)) {
-        return false;
-    }
-    if (!object.value(QStringLiteral("name")).isString()) {
-        return check.fail(QStringLiteral("%1 must be a text").arg(nameWhere));
-    }
-    filter.name = object.value(QStringLiteral("name")).toString();
-    if (!check.array(object.value(QStringLiteral("coefficients")), coefficientsWhere,
-                     coefficients)) {
-        return false;
-    }
-    if (coefficients.size() != int(filter.coefficients.size())) {
-        return check.fail(QStringLiteral("%1 must hold 25 numbers, not %2")
-                              .arg(coefficientsWhere)
-                              .arg(coefficients.size()));
-    }
-    for (int k = 0; k < coefficients.size(); ++k) {
-        double coefficient = 0;
-        if (!check.wholeNumber(coefficients.at(k), -CoefficientLimit, CoefficientLimit,
-                               QStringLiteral("%1[%2]").arg(coefficientsWhere).arg(k),
-                               coefficient)) {
-            return false;
-        }
-        filter.coefficients[std::size_t(k)] = std::int32_t(coefficient);
-    }
-    return true;
-}
-
-bool readFilters(Checker& check, const QJsonObject& top, std::vector<FilterRecord>& filters)
+bool readFilters(JsonChecker& check, const QJsonObject& top, std::vector<FilterRecord>& filters)
 {
     if (!top.contains(QStringLiteral("filters"))) {
         return true;
@@ -258,17 +137,18 @@ bool readFilters(Checker& check, const QJsonObject& top, std::vector<FilterRecor
         return check.fail(
             QStringLiteral("%1 holds more than %2 filters").arg(where).arg(MaxFilters));
     }
-    filters.resize(std::size_t(list.size()));
     for (int i = 0; i < list.size(); ++i) {
-        if (!readFilter(check, list.at(i), QStringLiteral("%1[%2]").arg(where).arg(i),
-                        filters[std::size_t(i)])) {
+        std::optional<FilterRecord> filter =
+            FilterRecords::fromJson(check, list.at(i), QStringLiteral("%1[%2]").arg(where).arg(i));
+        if (!filter) {
             return false;
         }
+        filters.push_back(std::move(*filter));
     }
     return true;
 }
 
-bool readDrops(Checker& check, const QJsonObject& top, const WorldOrigin& origin,
+bool readDrops(JsonChecker& check, const QJsonObject& top, const WorldOrigin& origin,
                std::vector<DropRecord>& drops)
 {
     if (!top.contains(QStringLiteral("drops"))) {
@@ -320,7 +200,7 @@ bool readDrops(Checker& check, const QJsonObject& top, const WorldOrigin& origin
     return true;
 }
 
-bool readCamera(Checker& check, const QJsonObject& top, CameraRecord& camera)
+bool readCamera(JsonChecker& check, const QJsonObject& top, CameraRecord& camera)
 {
     if (!top.contains(QStringLiteral("camera"))) {
         return true;
@@ -350,7 +230,7 @@ bool readCamera(Checker& check, const QJsonObject& top, CameraRecord& camera)
     return true;
 }
 
-bool readOrigin(Checker& check, const QJsonObject& top, WorldOrigin& origin)
+bool readOrigin(JsonChecker& check, const QJsonObject& top, WorldOrigin& origin)
 {
     for (const char* key : {"generator", "seed", "width", "length"}) {
         if (!check.has(top, QString::fromLatin1(key), quoted(QString::fromLatin1(key)))) {
@@ -421,7 +301,7 @@ std::optional<QString> repeatedKey(const QByteArray& json)
 }
 
 // The JSON object of a whole document, or the reason there is none.
-bool parseObject(Checker& check, const QByteArray& json, QJsonObject& object)
+bool parseObject(JsonChecker& check, const QByteArray& json, QJsonObject& object)
 {
     if (json.trimmed().isEmpty()) {
         return check.fail(QStringLiteral("the file is empty"));
@@ -451,7 +331,7 @@ bool parseObject(Checker& check, const QByteArray& json, QJsonObject& object)
 }
 
 // The whole file's contents, refusing files too large to be what they claim.
-bool readWholeFile(Checker& check, const QString& path, QByteArray& contents)
+bool readWholeFile(JsonChecker& check, const QString& path, QByteArray& contents)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -481,7 +361,7 @@ QByteArray toJson(const WorldRecipe& recipe)
 {
     QJsonArray filters;
     for (const FilterRecord& filter : recipe.filters) {
-        filters.append(filterObject(filter));
+        filters.append(FilterRecords::toJson(filter.filter()));
     }
     QJsonArray drops;
     for (const DropRecord& drop : recipe.drops) {
@@ -504,12 +384,12 @@ QByteArray toJson(const WorldRecipe& recipe)
 
 QByteArray filterToJson(const FilterRecord& filter)
 {
-    return QJsonDocument(filterObject(filter)).toJson(QJsonDocument::Indented);
+    return QJsonDocument(FilterRecords::toJson(filter.filter())).toJson(QJsonDocument::Indented);
 }
 
 Reading fromJson(const QByteArray& json)
 {
-    Checker check;
+    JsonChecker check;
     Reading reading;
     QJsonObject top;
     WorldRecipe& recipe = reading.recipe;
@@ -524,12 +404,13 @@ Reading fromJson(const QByteArray& json)
 
 FilterReading filterFromJson(const QByteArray& json)
 {
-    Checker check;
+    JsonChecker check;
     FilterReading reading;
     QJsonObject top;
-    const bool complete =
-        parseObject(check, json, top) && readFilter(check, top, QString(), reading.filter);
-    reading.error = complete ? QString() : check.error();
+    if (parseObject(check, json, top)) {
+        reading.filter = FilterRecords::fromJson(check, top, QString());
+    }
+    reading.error = check.error();
     return reading;
 }
 
@@ -538,7 +419,7 @@ namespace {
 // A file read whole and parsed; every message starts with the file's name.
 template <typename Result> Result readNamed(const QString& path, Result (*parse)(const QByteArray&))
 {
-    Checker check;
+    JsonChecker check;
     QByteArray contents;
     Result result{};
     if (readWholeFile(check, path, contents)) {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 // World files (.terravik): a world's recipe as JSON. The bounds keep a hostile
 // file from asking for unbounded memory or time; a real world stays far inside.
@@ -31,7 +32,7 @@ struct Reading
 };
 struct FilterReading
 {
-    FilterRecord filter;
+    std::optional<FilterRecord> filter;
     QString error;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filters/filtermatrix.h"
+#include "filters/filter.h"
 #include "terrain/seed.h"
 
 #include <QByteArray>
@@ -45,16 +45,25 @@ struct WorldOrigin
     bool operator!=(const WorldOrigin& other) const { return !(*this == other); }
 };
 
-struct FilterRecord
+// One filter of a recipe: a frozen copy of a filter of any kind, which records
+// share. Two records are equal when their filters are the same filter: kind,
+// name and settings.
+class FilterRecord
 {
-    QString name;
-    FilterMatrix::Coefficients coefficients{};
+public:
+    explicit FilterRecord(const Filter& filter) : filter_(filter.clone()) {}
+    explicit FilterRecord(std::unique_ptr<Filter> filter) : filter_(std::move(filter)) {}
 
-    bool operator==(const FilterRecord& other) const
-    {
-        return name == other.name && coefficients == other.coefficients;
-    }
+    const Filter& filter() const { return *filter_; }
+    const QString& name() const { return filter_->name(); }
+    // A new filter with the record's kind, name and settings.
+    std::unique_ptr<Filter> makeFilter() const { return filter_->clone(); }
+
+    bool operator==(const FilterRecord& other) const { return filter_->sameAs(*other.filter_); }
     bool operator!=(const FilterRecord& other) const { return !(*this == other); }
+
+private:
+    std::shared_ptr<const Filter> filter_;
 };
 
 // A drop's start and the number of times it was moved while running.

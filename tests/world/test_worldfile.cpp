@@ -1,5 +1,6 @@
 #include "drop/droprun.h"
 #include "drop/waterdrop.h"
+#include "filters/filtermatrix.h"
 #include "terrain/map.h"
 #include "world/safewrite.h"
 #include "world/worldbuild.h"
@@ -41,10 +42,12 @@ bool sameDrops(const Map& a, const Map& b)
 
 FilterRecord filterOf(const QString& name, int centre, int others)
 {
-    FilterRecord filter{name, {}};
-    filter.coefficients.fill(others);
-    filter.coefficients[12] = centre;
-    return filter;
+    FilterMatrix filter(name);
+    FilterMatrix::Coefficients coefficients{};
+    coefficients.fill(others);
+    coefficients[12] = centre;
+    filter.setMatrix(coefficients);
+    return FilterRecord(filter);
 }
 
 // A valid world file with the top-level entries of `changes` put in, or taken
