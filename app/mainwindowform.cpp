@@ -1,6 +1,6 @@
 #include "app/mainwindowform.h"
 
-#include "app/formbuilding.h"
+#include "forms/formbuilding.h"
 #include "filters/filterpresets.h"
 #include "view/glwidget.h"
 

@@ -1,6 +1,7 @@
 #include "app/newworlddialog.h"
 
-#include "app/formbuilding.h"
+#include "forms/formbuilding.h"
+#include "generators/generatorchoice.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -76,8 +77,10 @@ void NewWorldDialogForm::retranslateForm(QDialog* dialog)
     const auto text = [](const char* source) { return translated("NewWorldDialog", source); };
     dialog->setWindowTitle(text("Dialog"));
     comboBox->clear();
-    comboBox->insertItems(0, QStringList() << text("Random") << text("Mountain peaks")
-                                           << text("Mountain peaks chain"));
+    QStringList titles;
+    for (const GeneratorKind& kind : generatorKinds())
+        titles << text(kind.title);
+    comboBox->insertItems(0, titles);
     checkBox->setText(text("Random seed"));
     label->setText(text("Width"));
     label_2->setText(text("Length"));

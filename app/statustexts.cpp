@@ -2,6 +2,7 @@
 
 #include "drop/waterdrop.h"
 #include "exports/heightmap.h"
+#include "generators/generatorchoice.h"
 #include "terrain/map.h"
 #include "world/worldrecipe.h"
 
@@ -14,19 +15,6 @@ namespace {
 QString translated(const char* text)
 {
     return QCoreApplication::translate("MainWindow", text);
-}
-
-// The New world dialog's names of the generators.
-QString generatorTitle(int generatorIndex)
-{
-    switch (generatorIndex) {
-    case 0:
-        return QCoreApplication::translate("NewWorldDialog", "Random");
-    case 2:
-        return QCoreApplication::translate("NewWorldDialog", "Mountain peaks chain");
-    default:
-        return QCoreApplication::translate("NewWorldDialog", "Mountain peaks");
-    }
 }
 
 QString seedText(const SeedRecord& seed)

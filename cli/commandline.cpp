@@ -19,7 +19,7 @@ struct Options
                              QStringLiteral("Start from the world of this world file."),
                              QStringLiteral("file")};
     QCommandLineOption generator{QStringLiteral("generator"),
-                                 QStringLiteral("The generator: random, peaks or chain."),
+                                 QStringLiteral("The generator: %1.").arg(generatorNames()),
                                  QStringLiteral("name")};
     QCommandLineOption seed{QStringLiteral("seed"), QStringLiteral("The seed text, as typed."),
                             QStringLiteral("text")};
@@ -140,12 +140,12 @@ QString readOrigin(const QCommandLineParser& parser, const Options& options,
                    const QByteArrayList& arguments, WorldOrigin& origin)
 {
     if (!parser.isSet(options.generator)) {
-        return QStringLiteral("--generator is missing: give random, peaks or chain");
+        return QStringLiteral("--generator is missing: give %1").arg(generatorNames());
     }
     origin.generatorIndex = generatorIndexOf(parser.value(options.generator));
     if (origin.generatorIndex < 0) {
-        return QStringLiteral("--generator %1 is not a generator: give random, peaks or chain")
-            .arg(parser.value(options.generator));
+        return QStringLiteral("--generator %1 is not a generator: give %2")
+            .arg(parser.value(options.generator), generatorNames());
     }
     if (parser.isSet(options.seed) == parser.isSet(options.clockSeed)) {
         return QStringLiteral("give either --seed TEXT or --clock-seed");

@@ -1,6 +1,6 @@
 #include "filters/editfilterdialog.h"
 
-#include "app/formbuilding.h"
+#include "forms/formbuilding.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -4,15 +4,30 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
-// The generators in the order the New world dialog lists them: 0 fully random,
-// 1 mountain peaks, 2 mountain peaks chain. An index it does not know makes
+// The one table of generators, in the New world dialog's order (its index is
+// the dialog's generatorIndex): the key that world files and the command line
+// use, the title the dialog and the status line show, and the builder.
+struct GeneratorKind
+{
+    const char* key;
+    // Translated in the New world dialog's context ("NewWorldDialog").
+    const char* title;
+    std::unique_ptr<MapBuilder> (*makeBuilder)();
+};
+
+const std::vector<GeneratorKind>& generatorKinds();
+
+// The generator of a dialog index. An index the table does not know makes
 // mountain peaks, the most typical terrain.
+const GeneratorKind& generatorKind(int generatorIndex);
 std::unique_ptr<MapBuilder> makeMapBuilder(int generatorIndex);
-
-// The stable names of the generators in world files and on the command line
-// ("random", "peaks", "chain"), by dialog index; an unknown index is named as
-// the generator it makes.
+// The key of a dialog index ("random", "peaks", "chain").
 QString generatorName(int generatorIndex);
-// The dialog index of a generator name, or -1 for a name that is not one.
+// The translated title of a dialog index.
+QString generatorTitle(int generatorIndex);
+// The dialog index of a key, or -1 for a text that is not one.
 int generatorIndexOf(const QString& name);
+// The keys for messages and help, each between quote: "random, peaks or chain".
+QString generatorNames(const QString& quote = QString());

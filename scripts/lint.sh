@@ -10,7 +10,7 @@ mapfile -t ours < <(git ls-files '*.cpp' '*.h')
 echo "clang-format: ${#ours[@]} files"
 clang-format --dry-run --Werror "${ours[@]}"
 
-sources="$root/(app|terrain|generators|filters|drop|view|world|exports|cli)/[^/]+\\.cpp\$"
+sources="$root/(app|forms|terrain|generators|filters|drop|view|world|exports|cli)/[^/]+\\.cpp\$"
 echo "clang-tidy: program sources"
 run-clang-tidy -quiet -p "$root/build" -j "$(nproc)" "$sources" > "$root/build/clang-tidy.log" 2>&1 ||
   {
