@@ -4,7 +4,9 @@
 #include "app/newworlddialog.h"
 #include "app/preferences.h"
 #include "app/statustexts.h"
+#include "app/worldstep.h"
 #include "drop/droprun.h"
+#include "drop/waterdrop.h"
 #include "exports/exportformat.h"
 #include "filters/editfilterdialog.h"
 #include "filters/filtermatrix.h"
@@ -12,20 +14,27 @@
 #include "terrain/map.h"
 #include "view/glwidget.h"
 #include "world/safewrite.h"
+#include "world/world.h"
 #include "world/worldbuild.h"
 #include "world/worldfile.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QUndoStack>
 
 namespace {
 
@@ -50,12 +59,61 @@ QString withSuffix(const QString& path, const QString& suffix)
     return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + suffix : path;
 }
 
+// A history step keeps two recipes, not maps, so even a long history stays
+// small; past this many steps the oldest are forgotten.
+constexpr int HistorySteps = 1000;
+
+// The world file among dropped URLs, if there is one.
+QString droppedWorldFile(const QMimeData* data)
+{
+    if (data == nullptr) {
+        return {};
+    }
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (!path.isEmpty() &&
+            QFileInfo(path).suffix().compare(QLatin1String("terravik"), Qt::CaseInsensitive) == 0) {
+            return path;
+        }
+    }
+    return {};
+}
+
+bool anyDropRunning(const Map& map)
+{
+    for (const WaterDrop* drop : map.drops()) {
+        if (!drop->isStopped()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent, Qt::WindowFlags()), form_(std::make_unique<MainWindowForm>())
 {
     form_->setupForm(this);
+    history_ = new QUndoStack(this);
+    history_->setUndoLimit(HistorySteps);
+    connect(form_->actionUndo, &QAction::triggered, history_, &QUndoStack::undo);
+    connect(form_->actionRedo, &QAction::triggered, history_, &QUndoStack::redo);
+    connect(history_, &QUndoStack::canUndoChanged, form_->actionUndo, &QAction::setEnabled);
+    connect(history_, &QUndoStack::canRedoChanged, form_->actionRedo, &QAction::setEnabled);
+    connect(history_, &QUndoStack::undoTextChanged, this, [this](const QString& step) {
+        form_->actionUndo->setText(step.isEmpty() ? tr("Undo") : tr("Undo %1").arg(step));
+    });
+    connect(history_, &QUndoStack::redoTextChanged, this, [this](const QString& step) {
+        form_->actionRedo->setText(step.isEmpty() ? tr("Redo") : tr("Redo %1").arg(step));
+    });
+    // Back at the state last saved or opened, nothing is unsaved.
+    connect(history_, &QUndoStack::cleanChanged, this,
+            [this](bool clean) { setWindowModified(!clean); });
+    connect(form_->actionClearRecentFiles, &QAction::triggered, this,
+            [] { Preferences::clearRecentFiles(); });
+    setAcceptDrops(true);
+    nameWorldFile(QString());
     restoreGeometry(Preferences::windowGeometry());
     form_->actionColourByHeight->setChecked(Preferences::colourByHeight());
     // An event's message hides the pending filters' notice only for a while.
@@ -69,6 +127,9 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow()
 {
     Preferences::setWindowGeometry(saveGeometry());
+    // The history tells the form's actions when it is cleared: it goes while
+    // the form is still there.
+    delete history_;
 }
 
 MainWindowForm* MainWindow::form() const
@@ -76,8 +137,59 @@ MainWindowForm* MainWindow::form() const
     return form_.get();
 }
 
+World& MainWindow::world() const
+{
+    return form_->widget->world();
+}
+
+void MainWindow::recordStep(const QString& name, const std::function<void()>& change)
+{
+    WorldState before = world().state();
+    change();
+    WorldState after = world().state();
+    if (after != before) {
+        history_->push(new WorldStep(name, std::move(before), std::move(after),
+                                     [this](const WorldState& state) { showState(state); }));
+    }
+}
+
+void MainWindow::showState(const WorldState& state)
+{
+    GLWidget* view = form_->widget;
+    view->setCursor(Qt::WaitCursor);
+    world().restore(state);
+    showNewTerrain();
+}
+
+void MainWindow::showNewTerrain()
+{
+    GLWidget* view = form_->widget;
+    view->rebuildMesh();
+    view->setCursor(Qt::ArrowCursor);
+    refreshFilterList();
+    enableCommandsForWorld();
+    showWorldState();
+}
+
+// What the drop buttons and Update would have been had the user reached this
+// state by hand: a running drop can be moved on, or a new one started.
+void MainWindow::enableCommandsForWorld()
+{
+    const bool terrain = world().hasTerrain();
+    const bool running = terrain && anyDropRunning(*world().filteredMap());
+    form_->pushButtonGoutteLancer->setEnabled(terrain && !running);
+    for (QPushButton* button : {form_->pushButtonGoutteSuivant, form_->pushButtonGoutteRes,
+                                form_->pushButtonGoutteDynamic}) {
+        button->setEnabled(running);
+    }
+    form_->actionUpdate->setEnabled(terrain);
+}
+
 void MainWindow::on_actionNewWorld_triggered()
 {
+    if (!maySaveChanges()) {
+        return;
+    }
     NewWorldDialog dialog;
     dialog.setModal(true);
     dialog.exec();
@@ -90,20 +202,13 @@ void MainWindow::on_actionNewWorld_triggered()
         dialog.isRandomSeed() ? SeedRecord::ofClock() : SeedRecord::ofText(dialog.seedText());
     origin.width = std::uint32_t(dialog.mapWidth());
     origin.length = std::uint32_t(dialog.mapLength());
-    showWorld(origin, {});
-    nameWorldFile(QString());
-}
-
-void MainWindow::showWorld(const WorldOrigin& origin, const std::vector<DropRecord>& drops)
-{
     GLWidget* view = form_->widget;
     view->setCursor(Qt::WaitCursor);
-    view->setWorldOrigin(origin);
-    view->setBaseMap(buildBaseMap(origin));
-    replayDrops(*view->filteredMap(), drops);
+    recordStep(tr("New world"), [&] { world().create(origin); });
     view->rebuildMesh();
     view->setCursor(Qt::ArrowCursor);
     showWorldState();
+    nameWorldFile(QString());
 }
 
 void MainWindow::on_pushButtonGoutteLancer_clicked()
@@ -125,19 +230,19 @@ void MainWindow::on_pushButtonGoutteLancer_clicked()
                              QMessageBox::NoButton);
         return;
     }
-    view->filteredMap()->startDrop(float(x), float(y));
+    recordStep(tr("Start drop"), [&] { world().startDrop(float(x), float(y)); });
     showDropState(tr("Drop started at (%1, %2)").arg(x, 0, 'f', 2).arg(y, 0, 'f', 2), -1);
 }
 
 void MainWindow::on_pushButtonGoutteSuivant_clicked()
 {
-    const long steps = runDrops([](Map& map) { return long(DropRun::runSteps(map)); });
+    const long steps = runDrops(tr("Next"), [this] { return long(world().runDropSteps()); });
     showDropState(tr("Next"), steps);
 }
 
 void MainWindow::on_pushButtonGoutteRes_clicked()
 {
-    const long steps = runDrops([](Map& map) { return DropRun::runToEnd(map); });
+    const long steps = runDrops(tr("Result"), [this] { return world().runDropsToEnd(); });
     showDropState(tr("Result"), steps);
 }
 
@@ -153,7 +258,7 @@ void MainWindow::on_addFilterButton_clicked()
     auto filter =
         name.isEmpty() ? std::make_unique<FilterMatrix>() : std::make_unique<FilterMatrix>(name);
     filter->setMatrix(dialog.matrix());
-    form_->widget->addFilter(std::move(filter));
+    recordStep(tr("Add filter"), [&] { form_->widget->addFilter(std::move(filter)); });
     refreshFilterList();
 }
 
@@ -169,8 +274,10 @@ void MainWindow::on_editFilterButton_clicked()
         dialog.setModal(true);
         dialog.exec();
         // The dialog's contents are taken however it was closed.
-        filter->setMatrix(dialog.matrix());
-        filter->setName(dialog.customName());
+        recordStep(tr("Edit filter"), [&] {
+            filter->setMatrix(dialog.matrix());
+            filter->setName(dialog.customName());
+        });
     }
     refreshFilterList();
 }
@@ -178,7 +285,7 @@ void MainWindow::on_editFilterButton_clicked()
 void MainWindow::on_removeFilterButton_clicked()
 {
     for (const int row : selectedRows(form_->filterListWidget)) {
-        form_->widget->removeFilter(row);
+        recordStep(tr("Remove filter"), [&] { form_->widget->removeFilter(row); });
     }
     refreshFilterList();
 }
@@ -186,7 +293,7 @@ void MainWindow::on_removeFilterButton_clicked()
 void MainWindow::on_moveUpButton_clicked()
 {
     for (const int row : selectedRows(form_->filterListWidget)) {
-        form_->widget->moveFilterUp(row);
+        recordStep(tr("Move filter up"), [&] { form_->widget->moveFilterUp(row); });
     }
     refreshFilterList();
 }
@@ -194,7 +301,7 @@ void MainWindow::on_moveUpButton_clicked()
 void MainWindow::on_moveDownButton_clicked()
 {
     for (const int row : selectedRows(form_->filterListWidget)) {
-        form_->widget->moveFilterDown(row);
+        recordStep(tr("Move filter down"), [&] { form_->widget->moveFilterDown(row); });
     }
     refreshFilterList();
 }
@@ -206,7 +313,7 @@ void MainWindow::on_actionUpdate_triggered()
         return;
     }
     view->setCursor(Qt::WaitCursor);
-    view->applyFilters();
+    recordStep(tr("Update"), [view] { view->applyFilters(); });
     view->rebuildMesh();
     showWorldState();
 }
@@ -230,10 +337,13 @@ void MainWindow::on_pushButtonGoutteDynamic_clicked()
         return;
     }
     view->setCursor(Qt::WaitCursor);
+    long steps = 0;
     // Each frame is a synchronous redraw: the loop never returns to the event loop.
-    const long steps = DropRun::runAnimated(*map, [view] {
-        view->rebuildMesh();
-        view->updateGL();
+    recordStep(tr("Dynamic display"), [&] {
+        steps = DropRun::runAnimated(*map, [view] {
+            view->rebuildMesh();
+            view->updateGL();
+        });
     });
     view->setCursor(Qt::ArrowCursor);
     showDropState(tr("Dynamic display"), steps);
@@ -241,6 +351,9 @@ void MainWindow::on_pushButtonGoutteDynamic_clicked()
 
 void MainWindow::openWorldFile(const QString& path)
 {
+    if (!maySaveChanges()) {
+        return;
+    }
     const QString title = tr("Open world");
     const WorldFile::Reading reading = WorldFile::read(path);
     if (!reading.error.isEmpty()) {
@@ -261,14 +374,13 @@ void MainWindow::openWorldFile(const QString& path)
         return;
     }
     GLWidget* view = form_->widget;
-    view->setFilterList(makeFilterList(recipe.filters));
-    refreshFilterList();
-    view->setCamera(recipe.camera);
-    showWorld(recipe.origin, recipe.drops);
-    // As after New world: the world is there to start drops on and to update.
-    form_->pushButtonGoutteLancer->setEnabled(true);
-    form_->actionUpdate->setEnabled(true);
+    view->setCursor(Qt::WaitCursor);
+    recordStep(title, [&] { world().open(recipe); });
+    showNewTerrain();
+    // The world is as its file has it.
+    history_->setClean();
     nameWorldFile(path);
+    rememberFile(path);
 }
 
 void MainWindow::on_actionOpenWorld_triggered()
@@ -283,27 +395,130 @@ void MainWindow::on_actionOpenWorld_triggered()
 
 void MainWindow::on_actionSaveWorld_triggered()
 {
-    const QString title = tr("Save world");
-    if (!hasWorld(title)) {
+    if (!hasWorld(tr("Save world"))) {
         return;
     }
-    const QString suggested = windowFilePath().isEmpty()
-                                  ? QDir::home().filePath(QStringLiteral("world.terravik"))
-                                  : windowFilePath();
-    QString path = QFileDialog::getSaveFileName(this, title, suggested, tr(WorldFileFilter));
+    if (windowFilePath().isEmpty()) {
+        saveWorldAs();
+    } else {
+        saveWorldTo(windowFilePath());
+    }
+}
+
+void MainWindow::on_actionSaveWorldAs_triggered()
+{
+    if (hasWorld(tr("Save world as"))) {
+        saveWorldAs();
+    }
+}
+
+bool MainWindow::saveWorldAs()
+{
+    const QString suggested =
+        windowFilePath().isEmpty()
+            ? QDir(Preferences::lastFolder()).filePath(QStringLiteral("world.terravik"))
+            : windowFilePath();
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Save world as"), suggested, tr(WorldFileFilter));
     if (path.isEmpty()) {
-        return;
+        return false;
     }
-    path = withSuffix(path, QStringLiteral("terravik"));
+    return saveWorldTo(withSuffix(path, QStringLiteral("terravik")));
+}
+
+bool MainWindow::saveWorldTo(const QString& path)
+{
     Preferences::setLastFolderFrom(path);
-    const QByteArray contents = WorldFile::toJson(shownRecipe());
+    const QByteArray contents = WorldFile::toJson(world().recipe());
     const QString problem = writeFileSafely(
         path, [&](QIODevice& device) { return device.write(contents) == contents.size(); });
     if (!problem.isEmpty()) {
-        QMessageBox::warning(this, title, problem);
+        QMessageBox::warning(this, tr("Save world"), problem);
+        return false;
+    }
+    history_->setClean();
+    nameWorldFile(path);
+    rememberFile(path);
+    return true;
+}
+
+void MainWindow::rememberFile(const QString& path)
+{
+    Preferences::addRecentFile(path);
+}
+
+bool MainWindow::maySaveChanges()
+{
+    if (!isWindowModified() || !world().hasTerrain()) {
+        return true;
+    }
+    const QString name =
+        windowFilePath().isEmpty() ? tr("the new world") : QFileInfo(windowFilePath()).fileName();
+    const auto answer = QMessageBox::question(
+        this, tr("Terravik"), tr("Save changes to %1?").arg(name),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save) {
+        return windowFilePath().isEmpty() ? saveWorldAs() : saveWorldTo(windowFilePath());
+    }
+    return answer == QMessageBox::Discard;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (maySaveChanges()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedWorldFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedWorldFile(event->mimeData());
+    if (path.isEmpty()) {
         return;
     }
-    nameWorldFile(path);
+    event->acceptProposedAction();
+    openWorldFile(path);
+}
+
+void MainWindow::on_menuRecentFiles_aboutToShow()
+{
+    QMenu* menu = form_->menuRecentFiles;
+    menu->clear();
+    const QStringList files = Preferences::recentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        QAction* action = menu->addAction(
+            tr("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName().replace('&', "&&")));
+        action->setData(files[i]);
+        action->setToolTip(QDir::toNativeSeparators(files[i]));
+    }
+    menu->addSeparator();
+    menu->addAction(form_->actionClearRecentFiles);
+    form_->actionClearRecentFiles->setEnabled(!files.isEmpty());
+}
+
+void MainWindow::on_menuRecentFiles_triggered(QAction* action)
+{
+    const QString path = action->data().toString();
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!QFileInfo(path).isFile()) {
+        Preferences::removeRecentFile(path);
+        QMessageBox::warning(this, tr("Open recent"),
+                             tr("%1 is no longer there; it has been taken off the list.")
+                                 .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    openWorldFile(path);
 }
 
 void MainWindow::on_actionExport_triggered()
@@ -356,7 +571,7 @@ void MainWindow::on_presetsMenu_triggered(QAction* preset)
     const FilterPreset& chosen = filterPresets().at(std::size_t(preset->data().toInt()));
     auto filter = std::make_unique<FilterMatrix>(preset->text());
     filter->setMatrix(chosen.coefficients);
-    form_->widget->addFilter(std::move(filter));
+    recordStep(tr("Add preset"), [&] { form_->widget->addFilter(std::move(filter)); });
     refreshFilterList();
 }
 
@@ -420,17 +635,6 @@ void MainWindow::showDropState(const QString& command, long steps)
     }
 }
 
-WorldRecipe MainWindow::shownRecipe() const
-{
-    const GLWidget* view = form_->widget;
-    WorldRecipe recipe;
-    recipe.origin = view->worldOrigin();
-    recipe.filters = view->appliedFilters();
-    recipe.drops = dropRecords(*view->filteredMap());
-    recipe.camera = view->camera();
-    return recipe;
-}
-
 bool MainWindow::hasWorld(const QString& title)
 {
     if (form_->widget->hasBaseMap()) {
@@ -440,22 +644,23 @@ bool MainWindow::hasWorld(const QString& title)
     return false;
 }
 
+// The title's [*] shows the modified mark while the world differs from its file.
 void MainWindow::nameWorldFile(const QString& path)
 {
     setWindowFilePath(path);
-    setWindowTitle(path.isEmpty() ? tr("Terravik")
-                                  : tr("%1 - Terravik").arg(QFileInfo(path).fileName()));
+    setWindowTitle(path.isEmpty() ? tr("Terravik[*]")
+                                  : tr("%1[*] - Terravik").arg(QFileInfo(path).fileName()));
 }
 
-long MainWindow::runDrops(const std::function<long(Map&)>& run)
+long MainWindow::runDrops(const QString& name, const std::function<long()>& run)
 {
     GLWidget* view = form_->widget;
-    Map* map = view->filteredMap();
-    if (map == nullptr) {
+    if (view->filteredMap() == nullptr) {
         return 0;
     }
     view->setCursor(Qt::WaitCursor);
-    const long steps = run(*map);
+    long steps = 0;
+    recordStep(name, [&] { steps = run(); });
     view->rebuildMesh();
     view->setCursor(Qt::ArrowCursor);
     return steps;

@@ -7,13 +7,15 @@
 
 class Map;
 class QAction;
-struct DropRecord;
+class QUndoStack;
+class World;
 struct MainWindowForm;
-struct WorldOrigin;
-struct WorldRecipe;
+struct WorldState;
 
-// The single top-level window. All world state lives in the form's GL view;
-// the window only turns user commands into calls on it.
+// The single top-level window. All world state lives in the World that the
+// form's GL view holds; the window turns user commands into operations on it,
+// keeps their history for undo and redo, and knows the file the world belongs
+// to.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -23,10 +25,17 @@ public:
     ~MainWindow() override;
 
     MainWindowForm* form() const;
+    QUndoStack* history() const { return history_; }
 
-    // Opens a world file in the window; a file that cannot be read is
-    // reported and leaves the world on screen as it was.
+    // Opens a world file in the window, after asking to save unsaved changes;
+    // a file that cannot be read is reported and leaves the world on screen
+    // as it was.
     void openWorldFile(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private slots:
     void on_actionNewWorld_triggered();
@@ -49,13 +58,27 @@ private slots:
     void on_presetsMenu_triggered(QAction* preset);
     void on_actionKeyboardAndMouse_triggered();
     void on_actionAbout_triggered();
+    void on_actionSaveWorldAs_triggered();
+    void on_menuRecentFiles_aboutToShow();
+    void on_menuRecentFiles_triggered(QAction* action);
 
 private:
-    // Builds the origin's world, replays the drops on it and shows it: the one
-    // road of New world and Open.
-    void showWorld(const WorldOrigin& origin, const std::vector<DropRecord>& drops);
-    // The recipe of the world on screen, with its drops and the camera.
-    WorldRecipe shownRecipe() const;
+    World& world() const;
+    // Runs a change of the world and, when it changed anything, records it in
+    // the history as one step named name.
+    void recordStep(const QString& name, const std::function<void()>& change);
+    // Shows a state of the world that undo or redo brought back.
+    void showState(const WorldState& state);
+    // After New world, Open, undo and redo: the mesh, the filter rows, the
+    // status bar and the commands that the world allows.
+    void showNewTerrain();
+    void enableCommandsForWorld();
+    // True when the world may be replaced or the window closed: nothing is
+    // unsaved, or the user saved it or chose to discard it.
+    bool maySaveChanges();
+    bool saveWorldTo(const QString& path);
+    bool saveWorldAs();
+    void rememberFile(const QString& path);
     // False, after telling the user, when there is no world yet.
     bool hasWorld(const QString& title);
     void nameWorldFile(const QString& path);
@@ -64,11 +87,12 @@ private:
     void showWorldState();
     void showFilterState();
     void showDropState(const QString& command, long steps);
-    // Runs the filtered map's drops under the wait cursor, then shows them;
-    // returns the steps the run made.
-    long runDrops(const std::function<long(Map&)>& run);
+    // Runs the filtered map's drops under the wait cursor as the history step
+    // name, then shows them; returns the steps the run made.
+    long runDrops(const QString& name, const std::function<long()>& run);
     // Rebuilds the filter rows from the view's filter list; no row stays selected.
     void refreshFilterList();
 
     std::unique_ptr<MainWindowForm> form_;
+    QUndoStack* history_ = nullptr;
 };

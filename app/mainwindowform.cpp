@@ -1,7 +1,7 @@
 #include "app/mainwindowform.h"
 
-#include "forms/formbuilding.h"
 #include "filters/filterpresets.h"
+#include "forms/formbuilding.h"
 #include "view/glwidget.h"
 
 #include <QAction>
@@ -72,6 +72,7 @@ void MainWindowForm::setupForm(QMainWindow* window)
     connectEnabledStates(window);
     tabWidget->setCurrentIndex(0);
     createAdditions(window);
+    createDocumentActions(window);
 
     // Last, so that for one click the connections above run before the command.
     QMetaObject::connectSlotsByName(window);
@@ -250,6 +251,9 @@ void MainWindowForm::retranslateForm(QMainWindow* window)
     if (actionOpenWorld != nullptr) {
         retranslateAdditions();
     }
+    if (actionUndo != nullptr) {
+        retranslateDocumentActions();
+    }
 }
 
 void MainWindowForm::createAdditions(QMainWindow* window)
@@ -292,7 +296,7 @@ void MainWindowForm::retranslateAdditions()
 {
     actionOpenWorld->setText(translated("Open world\u2026"));
     actionOpenWorld->setShortcut(shortcut("Ctrl+O"));
-    actionSaveWorld->setText(translated("Save world\u2026"));
+    actionSaveWorld->setText(translated("Save world"));
     actionSaveWorld->setShortcut(shortcut("Ctrl+S"));
     actionExport->setText(translated("Export\u2026"));
     actionExport->setShortcut(shortcut("Ctrl+E"));
@@ -303,6 +307,40 @@ void MainWindowForm::retranslateAdditions()
     menuHelp->setTitle(translated("Help"));
     actionAbout->setText(translated("About Terravik"));
     actionKeyboardAndMouse->setText(translated("Keyboard and mouse"));
+}
+
+void MainWindowForm::createDocumentActions(QMainWindow* window)
+{
+    // Edit stands after File, as in every editor.
+    menuEdit = createNamed<QMenu>(menuBar, "menuEdit");
+    menuBar->insertAction(menuMap->menuAction(), menuEdit->menuAction());
+    actionUndo = createNamed<QAction>(window, "actionUndo");
+    actionRedo = createNamed<QAction>(window, "actionRedo");
+    actionUndo->setEnabled(false);
+    actionRedo->setEnabled(false);
+    menuEdit->addAction(actionUndo);
+    menuEdit->addAction(actionRedo);
+
+    // File: Save world as… after Save world…, Open recent after Open world….
+    actionSaveWorldAs = createNamed<QAction>(window, "actionSaveWorldAs");
+    menuFile->insertAction(actionExport, actionSaveWorldAs);
+    menuRecentFiles = createNamed<QMenu>(menuFile, "menuRecentFiles");
+    menuFile->insertMenu(actionSaveWorld, menuRecentFiles);
+    actionClearRecentFiles = createNamed<QAction>(window, "actionClearRecentFiles");
+    retranslateDocumentActions();
+}
+
+void MainWindowForm::retranslateDocumentActions()
+{
+    menuEdit->setTitle(translated("Edit"));
+    actionUndo->setText(translated("Undo"));
+    actionUndo->setShortcut(shortcut("Ctrl+Z"));
+    actionRedo->setText(translated("Redo"));
+    actionRedo->setShortcuts({shortcut("Ctrl+Shift+Z"), shortcut("Ctrl+Y")});
+    actionSaveWorldAs->setText(translated("Save world as\u2026"));
+    actionSaveWorldAs->setShortcut(shortcut("Ctrl+Shift+S"));
+    menuRecentFiles->setTitle(translated("Open recent"));
+    actionClearRecentFiles->setText(translated("Clear"));
 }
 
 // None of these senders is checkable, so the bool they carry is always false:

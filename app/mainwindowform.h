@@ -72,6 +72,13 @@ struct MainWindowForm
     QMenu* menuHelp = nullptr;
     QAction* actionAbout = nullptr;
     QAction* actionKeyboardAndMouse = nullptr;
+    // Worlds as documents: undo and redo, save as, recent files.
+    QMenu* menuEdit = nullptr;
+    QAction* actionUndo = nullptr;
+    QAction* actionRedo = nullptr;
+    QAction* actionSaveWorldAs = nullptr;
+    QMenu* menuRecentFiles = nullptr;
+    QAction* actionClearRecentFiles = nullptr;
 
     // Builds and wires the whole window, then binds the window's on_<name>_<signal>
     // slots by name, after the form's own connections so that those run first.
@@ -87,5 +94,7 @@ private:
     void fillMenusAndToolBar();
     void connectEnabledStates(QMainWindow* window);
     void createAdditions(QMainWindow* window);
+    void createDocumentActions(QMainWindow* window);
     void retranslateAdditions();
+    void retranslateDocumentActions();
 };

@@ -10,6 +10,15 @@ namespace {
 const QString GeometryKey = QStringLiteral("window/geometry");
 const QString ColourKey = QStringLiteral("view/colourByHeight");
 const QString FolderKey = QStringLiteral("files/lastFolder");
+const QString RecentKey = QStringLiteral("files/recent");
+
+void setRecentFiles(QStringList files)
+{
+    while (files.size() > kRecentFiles) {
+        files.removeLast();
+    }
+    QSettings().setValue(RecentKey, files);
+}
 } // namespace
 
 QByteArray windowGeometry()
@@ -41,6 +50,32 @@ QString lastFolder()
 void setLastFolderFrom(const QString& filePath)
 {
     QSettings().setValue(FolderKey, QFileInfo(filePath).absolutePath());
+}
+
+QStringList recentFiles()
+{
+    return QSettings().value(RecentKey).toStringList();
+}
+
+void addRecentFile(const QString& filePath)
+{
+    const QString path = QFileInfo(filePath).absoluteFilePath();
+    QStringList files = recentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    setRecentFiles(files);
+}
+
+void removeRecentFile(const QString& filePath)
+{
+    QStringList files = recentFiles();
+    files.removeAll(filePath);
+    setRecentFiles(files);
+}
+
+void clearRecentFiles()
+{
+    setRecentFiles({});
 }
 
 } // namespace Preferences

@@ -2,9 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // What the window remembers between runs, in the user's QSettings: its
-// geometry, the colour-by-height choice and the folder of the last file.
+// geometry, the colour-by-height choice, the folder of the last file and the
+// world files opened or saved last.
 namespace Preferences {
 
 QByteArray windowGeometry();
@@ -14,5 +16,13 @@ void setColourByHeight(bool on);
 // The home folder until a file has been opened, saved or exported.
 QString lastFolder();
 void setLastFolderFrom(const QString& filePath);
+
+// The world files opened or saved last, newest first, at most kRecentFiles.
+constexpr int kRecentFiles = 8;
+QStringList recentFiles();
+// Puts the file first, once.
+void addRecentFile(const QString& filePath);
+void removeRecentFile(const QString& filePath);
+void clearRecentFiles();
 
 } // namespace Preferences

@@ -2,6 +2,7 @@
 #include "filters/filtermatrix.h"
 #include "terrain/map.h"
 #include "world/safewrite.h"
+#include "world/world.h"
 #include "world/worldbuild.h"
 #include "world/worldfile.h"
 
@@ -46,19 +47,20 @@ void BM_OpenWorld(benchmark::State& state)
     writeFileSafely(path, [&](QIODevice& device) { return device.write(json) > 0; });
     for (auto _ : state) {
         const WorldFile::Reading reading = WorldFile::read(path);
-        benchmark::DoNotOptimize(buildFilteredWorld(reading.recipe, [](const QString&, int) {}));
+        World world;
+        benchmark::DoNotOptimize(world.open(reading.recipe, nullptr, false));
     }
 }
 
 void BM_Export(benchmark::State& state, const char* name)
 {
-    const auto world =
-        buildFilteredWorld(sampleRecipe(std::uint32_t(state.range(0))), [](const QString&, int) {});
+    World world;
+    world.open(sampleRecipe(std::uint32_t(state.range(0))), nullptr, false);
     QTemporaryDir folder;
     const QString path = folder.filePath(QString::fromLatin1(name));
     const ExportFormat format = *exportFormatOf(path);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(exportMap(*world, format, path));
+        benchmark::DoNotOptimize(exportMap(*world.filteredMap(), format, path));
     }
 }
 

@@ -1,11 +1,11 @@
 #include "cli/headless.h"
 
 #include "cli/commandline.h"
-#include "drop/droprun.h"
 #include "exports/exportformat.h"
 #include "terrain/map.h"
+#include "terrain/workprogress.h"
 #include "world/safewrite.h"
-#include "world/worldbuild.h"
+#include "world/world.h"
 #include "world/worldfile.h"
 
 #include <QElapsedTimer>
@@ -147,21 +147,24 @@ int runHeadless(const QByteArrayList& arguments)
             return device.write(WorldFile::toJson(recipe)) >= 0;
         });
     } else {
-        std::unique_ptr<Map> world = buildFilteredWorld(recipe, std::ref(progress));
+        // The command line keeps no base map: the filters work in two maps.
+        World world;
+        WorkProgress building(std::ref(progress));
+        world.open(recipe, &building, false);
         if (!job.newDrops.empty()) {
             for (const DropRecord& drop : job.newDrops) {
-                world->startDrop(drop.x, drop.y);
+                world.startDrop(drop.x, drop.y);
             }
-            DropRun::runToEnd(*world);
+            world.runDropsToEnd();
         }
         progress(QStringLiteral("writing %1").arg(job.output), 99);
         if (writesWorld) {
-            recipe.drops = dropRecords(*world);
+            recipe = world.recipe();
             writeProblem = writeFileSafely(job.output, [&](QIODevice& device) {
                 return device.write(WorldFile::toJson(recipe)) >= 0;
             });
         } else {
-            writeProblem = exportMap(*world, *format, job.output);
+            writeProblem = exportMap(*world.filteredMap(), *format, job.output);
         }
     }
     if (!writeProblem.isEmpty()) {

@@ -28,6 +28,26 @@ std::array<std::unique_ptr<Map>, 2> outputMaps(const Map& base, std::size_t filt
     return maps;
 }
 
+// Begins the stage of filter i within a run; false once the run is cancelled.
+bool beginFilterStage(const FilterRun& run, const FilterList& filters, std::size_t i)
+{
+    if (run.progress == nullptr) {
+        return true;
+    }
+    const double count = double(filters.size());
+    run.progress->beginStage(QStringLiteral("filter %1 of %2 (%3)")
+                                 .arg(i + 1)
+                                 .arg(filters.size())
+                                 .arg(filters[i]->name()),
+                             double(i) / count, double(i + 1) / count);
+    return !run.progress->cancelled();
+}
+
+bool cancelled(const FilterRun& run)
+{
+    return run.progress != nullptr && run.progress->cancelled();
+}
+
 } // namespace
 
 std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters,
@@ -39,35 +59,37 @@ std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters,
     if (filters.empty()) {
         return base.copy();
     }
-    const auto stage = [&](std::size_t i) {
-        if (run.progress != nullptr) {
-            const double count = double(filters.size());
-            run.progress->beginStage(QStringLiteral("filter %1 of %2 (%3)")
-                                         .arg(i + 1)
-                                         .arg(filters.size())
-                                         .arg(filters[i]->name()),
-                                     double(i) / count, double(i + 1) / count);
-        }
-        return run.progress == nullptr || !run.progress->cancelled();
-    };
     // Each filter writes into the map read by the filter before it: fresh
     // memory costs more than a filter's arithmetic on large maps.
     auto [current, spare] = outputMaps(base, filters.size());
-    if (!stage(0)) {
+    if (!beginFilterStage(run, filters, 0)) {
         return nullptr;
     }
     filters.front()->applyWithin(base, *current, run);
     for (std::size_t i = 1; i < filters.size(); ++i) {
-        if (!stage(i)) {
+        if (!beginFilterStage(run, filters, i)) {
             return nullptr;
         }
         filters[i]->applyWithin(*current, *spare, run);
         std::swap(current, spare);
     }
-    if (run.progress != nullptr && run.progress->cancelled()) {
-        return nullptr;
+    return cancelled(run) ? nullptr : std::move(current);
+}
+
+std::unique_ptr<Map> applyFilterListConsuming(std::unique_ptr<Map> base, const FilterList& filters,
+                                              const FilterRun& run)
+{
+    std::unique_ptr<Map> current = std::move(base);
+    std::unique_ptr<Map> spare =
+        filters.empty() ? nullptr : std::make_unique<Map>(current->width(), current->length());
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+        if (!beginFilterStage(run, filters, i)) {
+            return nullptr;
+        }
+        filters[i]->applyWithin(*current, *spare, run);
+        std::swap(current, spare);
     }
-    return std::move(current);
+    return cancelled(run) ? nullptr : std::move(current);
 }
 
 std::unique_ptr<Map> applyFilterListReference(const Map& base, const FilterList& filters)

@@ -17,6 +17,11 @@ using FilterList = std::vector<std::unique_ptr<Filter>>;
 // returns null.
 std::unique_ptr<Map> applyFilterList(const Map& base, const FilterList& filters,
                                      const FilterRun& run = {});
+// The same heights for a caller that does not keep the base map: the filters
+// take turns writing into the base map and one more, so two maps do all the
+// work. A cancelled run returns null.
+std::unique_ptr<Map> applyFilterListConsuming(std::unique_ptr<Map> base, const FilterList& filters,
+                                              const FilterRun& run = {});
 // The same through the filters' plain serial loops (FilterMatrix::applyReference).
 std::unique_ptr<Map> applyFilterListReference(const Map& base, const FilterList& filters);
 

@@ -46,3 +46,8 @@ std::vector<WaterDrop*> Map::drops() const
     }
     return result;
 }
+
+void Map::clearDrops()
+{
+    drops_.clear();
+}

@@ -42,6 +42,8 @@ public:
     // 0 <= x <= width - 1 and 0 <= y <= length - 1 (drop/mapdrops.cpp).
     bool isOnSurface(float x, float y) const;
     static bool isOnSurface(std::uint32_t width, std::uint32_t length, float x, float y);
+    // Removes every drop, e.g. to replay another set of drops on the same heights.
+    void clearDrops();
     // Starts a drop at (x, y) on the terrain's surface (drop/mapdrops.cpp).
     void startDrop(float x, float y);
     // Moves every running drop by one step; true when one was still running.

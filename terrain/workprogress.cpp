@@ -8,10 +8,17 @@ void WorkProgress::beginStage(const QString& name, double begin, double end)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         stage_ = name;
-        begin_ = begin;
-        end_ = end;
+        begin_ = spanBegin_ + (spanEnd_ - spanBegin_) * begin;
+        end_ = spanBegin_ + (spanEnd_ - spanBegin_) * end;
     }
     advance(0.0);
+}
+
+void WorkProgress::setSpan(double begin, double end)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    spanBegin_ = begin;
+    spanEnd_ = end;
 }
 
 bool WorkProgress::advance(double stageDone)

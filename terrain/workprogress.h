@@ -21,8 +21,12 @@ public:
     WorkProgress(const WorkProgress&) = delete;
     WorkProgress& operator=(const WorkProgress&) = delete;
 
-    // The next stage covers the share [begin, end] of the whole work (0 to 1).
+    // The next stage covers the share [begin, end] of the span (0 to 1).
     void beginStage(const QString& name, double begin, double end);
+    // The share of the whole work that the stages to come divide among them,
+    // so that a piece of work can stage its own parts within a larger one.
+    // The whole work (0 to 1) until set.
+    void setSpan(double begin, double end);
     // How much of the current stage is done, 0 to 1. False once the work is
     // cancelled: the caller then stops and leaves its results unused.
     bool advance(double stageDone);
@@ -37,6 +41,8 @@ private:
     Listener listener_;
     mutable std::mutex mutex_;
     QString stage_;
+    double spanBegin_ = 0.0;
+    double spanEnd_ = 1.0;
     double begin_ = 0.0;
     double end_ = 1.0;
     std::atomic<int> percent_{0};

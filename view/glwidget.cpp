@@ -53,44 +53,40 @@ QSize GLWidget::minimumSizeHint() const
     return QSize(200, 200);
 }
 
+// The base map is the world's to keep; nothing changes it once it is made.
 Map* GLWidget::baseMap() const
 {
-    return baseMap_.get();
+    return const_cast<Map*>(world_.baseMap());
 }
 
 Map* GLWidget::filteredMap() const
 {
-    return filteredMap_.get();
+    return world_.filteredMap();
 }
 
 bool GLWidget::hasBaseMap() const
 {
-    return baseMap_ != nullptr;
+    return world_.hasTerrain();
 }
 
 void GLWidget::setBaseMap(std::unique_ptr<Map> map)
 {
-    baseMap_ = std::move(map);
-    applyFilters();
+    world_.setBaseMap(std::move(map));
 }
 
 void GLWidget::applyFilters()
 {
-    if (!baseMap_) {
-        return;
-    }
-    filteredMap_ = applyFilterList(*baseMap_, filters_);
-    appliedFilters_ = filterRecords(filters_);
+    world_.applyFilters();
 }
 
 void GLWidget::rebuildMesh()
 {
-    if (!filteredMap_) {
+    if (!world_.hasTerrain()) {
         return;
     }
     // The buffer objects live in this view's context.
     makeCurrent();
-    const Map& map = *filteredMap_;
+    const Map& map = *world_.filteredMap();
     meshWidth_ = int(map.width());
     meshLength_ = int(map.length());
     cellColumns_ = meshWidth_ - 1;
@@ -131,12 +127,12 @@ void GLWidget::fillPathBuffer(int pathPoints)
 
 void GLWidget::addFilter(std::unique_ptr<Filter> filter)
 {
-    filters_.push_back(std::move(filter));
+    world_.addFilter(std::move(filter));
 }
 
 Filter* GLWidget::filterAt(int position) const
 {
-    return filters_[std::size_t(position)].get();
+    return world_.filterAt(position);
 }
 
 QString GLWidget::filterName(int position) const
@@ -146,53 +142,42 @@ QString GLWidget::filterName(int position) const
 
 int GLWidget::filterCount() const
 {
-    return int(filters_.size());
+    return world_.filterCount();
 }
 
 void GLWidget::moveFilterUp(int position)
 {
-    if (position - 1 < 0) {
-        return;
-    }
-    std::swap(filters_[std::size_t(position)], filters_[std::size_t(position) - 1]);
+    world_.moveFilterUp(position);
 }
 
 void GLWidget::moveFilterDown(int position)
 {
-    if (position + 1 == filterCount()) {
-        return;
-    }
-    std::swap(filters_[std::size_t(position)], filters_[std::size_t(position) + 1]);
+    world_.moveFilterDown(position);
 }
 
 void GLWidget::removeFilter(int position)
 {
-    filters_.erase(filters_.begin() + position);
+    world_.removeFilter(position);
 }
 
 bool GLWidget::hasUnappliedFilters() const
 {
-    return filteredMap_ != nullptr && filterRecords(filters_) != appliedFilters_;
+    return world_.hasUnappliedFilters();
 }
 
 void GLWidget::setFilterList(FilterList filters)
 {
-    filters_ = std::move(filters);
+    world_.setFilterList(std::move(filters));
 }
 
 CameraRecord GLWidget::camera() const
 {
-    return {distance_, xRot_, yRot_, zRot_, centerX_, centerY_};
+    return world_.camera();
 }
 
 void GLWidget::setCamera(const CameraRecord& camera)
 {
-    distance_ = camera.distance;
-    xRot_ = camera.xRotation;
-    yRot_ = camera.yRotation;
-    zRot_ = camera.zRotation;
-    centerX_ = camera.centerX;
-    centerY_ = camera.centerY;
+    world_.setCamera(camera);
 }
 
 void GLWidget::fitWorld()
@@ -220,27 +205,27 @@ void GLWidget::colourTriangles()
 
 void GLWidget::setXRotation(const double& angle)
 {
-    xRot_ = angle;
+    world_.camera().xRotation = angle;
 }
 
 void GLWidget::setYRotation(const double& angle)
 {
-    yRot_ = angle;
+    world_.camera().yRotation = angle;
 }
 
 void GLWidget::setZRotation(const double& angle)
 {
-    zRot_ = angle;
+    world_.camera().zRotation = angle;
 }
 
 void GLWidget::setCenterX(const double& x)
 {
-    centerX_ = x;
+    world_.camera().centerX = x;
 }
 
 void GLWidget::setCenterY(const double& y)
 {
-    centerY_ = y;
+    world_.camera().centerY = y;
 }
 
 void GLWidget::mousePressEvent(QMouseEvent* event)
@@ -258,14 +243,15 @@ void GLWidget::mouseMoveEvent(QMouseEvent* event)
 {
     const int dx = event->x() - lastPos_.x();
     const int dy = event->y() - lastPos_.y();
+    CameraRecord& camera = world_.camera();
     if (event->buttons() & Qt::RightButton) {
-        xRot_ += kRotationPerPixel * dy;
-        yRot_ += kRotationPerPixel * dx;
+        camera.xRotation += kRotationPerPixel * dy;
+        camera.yRotation += kRotationPerPixel * dx;
     }
     if (event->buttons() & Qt::LeftButton) {
         setCursor(Qt::ClosedHandCursor);
-        centerX_ -= float(dx) * kPanPerPixel;
-        centerY_ += float(dy) * kPanPerPixel;
+        camera.centerX -= float(dx) * kPanPerPixel;
+        camera.centerY += float(dy) * kPanPerPixel;
     }
     lastPos_ = event->pos();
     updateGL();
@@ -277,18 +263,14 @@ void GLWidget::wheelEvent(QWheelEvent* event)
     // that horizontal scrolling and tilt wheels zoom too.
     const QPoint angle = event->angleDelta();
     const int delta = std::abs(angle.x()) > std::abs(angle.y()) ? angle.x() : angle.y();
-    distance_ = float((delta / 1200.0 + 1.0) * distance_);
+    float& distance = world_.camera().distance;
+    distance = float((delta / 1200.0 + 1.0) * distance);
     updateGL();
 }
 
 void GLWidget::resetCamera()
 {
-    distance_ = kStartingDistance;
-    xRot_ = 0.0;
-    yRot_ = 0.0;
-    zRot_ = 0.0;
-    centerX_ = 0.0;
-    centerY_ = 0.0;
+    world_.setCamera(CameraRecord());
 }
 
 void GLWidget::initializeGL()
@@ -316,19 +298,21 @@ void GLWidget::paintGL()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
 
+    const CameraRecord& camera = world_.camera();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(0.0, -double(distance_), -double(distance_), centerX_, centerY_, 0.0, 0.0, 1.0, 0.0);
-    glRotatef(float(xRot_ * 0.0625), 1.0f, 0.0f, 0.0f);
-    glRotatef(float(yRot_ * 0.0625), 0.0f, 1.0f, 0.0f);
-    glRotatef(float(zRot_ * 0.0625), 0.0f, 0.0f, 1.0f);
+    gluLookAt(0.0, -double(camera.distance), -double(camera.distance), camera.centerX,
+              camera.centerY, 0.0, 0.0, 1.0, 0.0);
+    glRotatef(float(camera.xRotation * 0.0625), 1.0f, 0.0f, 0.0f);
+    glRotatef(float(camera.yRotation * 0.0625), 0.0f, 1.0f, 0.0f);
+    glRotatef(float(camera.zRotation * 0.0625), 0.0f, 0.0f, 1.0f);
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // The far plane moves out only when a large or distant world would reach
     // past the usual 100 scene units.
     gluPerspective(CameraView::FieldOfView, aspectRatio(), double(CameraView::NearPlane),
-                   CameraView::farPlane(camera(), sceneBounds_));
+                   CameraView::farPlane(camera, sceneBounds_));
 
     glEnableClientState(GL_VERTEX_ARRAY);
     drawTerrain();

@@ -3,7 +3,7 @@
 #include "filters/filterpipeline.h"
 #include "view/camerafit.h"
 #include "view/heightcolours.h"
-#include "world/worldrecipe.h"
+#include "world/world.h"
 
 #include <QGLBuffer>
 #include <QGLWidget>
@@ -16,9 +16,10 @@
 class Filter;
 class Map;
 
-// The 3D view and the single holder of the world: the base map, the ordered
-// filter list, the filtered map (which carries the water drops), the vertex
-// arrays derived from it and the camera.
+// The 3D view and the single holder of the world: one World (the base map,
+// the ordered filter list, the filtered map with its water drops and the
+// camera), whose operations it forwards, and the vertex arrays derived from
+// the filtered map, which it draws.
 class GLWidget : public QGLWidget
 {
     Q_OBJECT
@@ -29,6 +30,9 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+    World& world() { return world_; }
+    const World& world() const { return world_; }
 
     Map* baseMap() const;
     Map* filteredMap() const;
@@ -58,19 +62,19 @@ public:
     void setCenterX(const double& x);
     void setCenterY(const double& y);
 
-    double xRotation() const { return xRot_; }
-    double yRotation() const { return yRot_; }
-    double zRotation() const { return zRot_; }
-    double centerX() const { return centerX_; }
-    double centerY() const { return centerY_; }
-    float eyeDistance() const { return distance_; }
+    double xRotation() const { return world_.camera().xRotation; }
+    double yRotation() const { return world_.camera().yRotation; }
+    double zRotation() const { return world_.camera().zRotation; }
+    double centerX() const { return world_.camera().centerX; }
+    double centerY() const { return world_.camera().centerY; }
+    float eyeDistance() const { return world_.camera().distance; }
 
     // Where the shown world came from, and the filters it went through at the
     // last applyFilters (the list may have changed since): with the drops and
     // the camera, the recipe that rebuilds the world on screen.
-    void setWorldOrigin(const WorldOrigin& origin) { origin_ = origin; }
-    const WorldOrigin& worldOrigin() const { return origin_; }
-    const std::vector<FilterRecord>& appliedFilters() const { return appliedFilters_; }
+    void setWorldOrigin(const WorldOrigin& origin) { world_.setOrigin(origin); }
+    const WorldOrigin& worldOrigin() const { return world_.origin(); }
+    const std::vector<FilterRecord>& appliedFilters() const { return world_.appliedFilters(); }
     // Whether the filter list differs from the one the shown world went
     // through, so that Update would change it.
     bool hasUnappliedFilters() const;
@@ -98,8 +102,6 @@ protected:
     void paintGL() override;
 
 private:
-    static constexpr float kStartingDistance = -10.0f;
-
     void resetCamera();
     void fillGridBuffer();
     void fillPathBuffer(int pathPoints);
@@ -113,9 +115,7 @@ private:
     QVector<QVector3D> gridVertices_;
     QVector<QVector<QVector3D>> dropLines_;
     QVector<QVector3D> pathVertices_;
-    std::unique_ptr<Map> baseMap_;
-    std::unique_ptr<Map> filteredMap_;
-    FilterList filters_;
+    World world_;
     QGLBuffer gridBuffer_;
     QGLBuffer pathBuffer_;
     int meshWidth_ = 0;
@@ -123,14 +123,6 @@ private:
     int cellColumns_ = 0;
     int cellRows_ = 0;
     QPoint lastPos_;
-    float distance_ = kStartingDistance;
-    double xRot_ = 0.0;
-    double yRot_ = 0.0;
-    double zRot_ = 0.0;
-    double centerX_ = 0.0;
-    double centerY_ = 0.0;
-    WorldOrigin origin_;
-    std::vector<FilterRecord> appliedFilters_;
     SceneBounds sceneBounds_;
     // One colour per entry of triangleVertices_ while colouring by height.
     QVector<HeightColours::Rgba> triangleColours_;

@@ -49,25 +49,3 @@ std::vector<DropRecord> dropRecords(const Map& filtered)
     }
     return records;
 }
-
-std::unique_ptr<Map> buildFilteredWorld(const WorldRecipe& recipe, const ProgressReport& progress)
-{
-    const int stages = int(recipe.filters.size()) + 2;
-    progress(QStringLiteral("building the terrain"), 0);
-    std::unique_ptr<Map> current = buildBaseMap(recipe.origin);
-    const FilterList filters = makeFilterList(recipe.filters);
-    // Each filter writes into the map the one before it read, the base map's
-    // included, so two maps do all the work.
-    std::unique_ptr<Map> spare =
-        filters.empty() ? nullptr : std::make_unique<Map>(current->width(), current->length());
-    for (std::size_t i = 0; i < filters.size(); ++i) {
-        progress(QStringLiteral("filter %1 of %2").arg(i + 1).arg(filters.size()),
-                 int(100 * (i + 1) / std::size_t(stages)));
-        filters[i]->applyInto(*current, *spare);
-        std::swap(current, spare);
-    }
-    spare.reset();
-    progress(QStringLiteral("running the drops"), 100 * (stages - 1) / stages);
-    replayDrops(*current, recipe.drops);
-    return current;
-}

@@ -3,7 +3,6 @@
 #include "filters/filterpipeline.h"
 #include "world/worldrecipe.h"
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,13 +21,3 @@ std::vector<FilterRecord> filterRecords(const FilterList& filters);
 // number of steps, oldest first.
 void replayDrops(Map& filtered, const std::vector<DropRecord>& drops);
 std::vector<DropRecord> dropRecords(const Map& filtered);
-
-// Reports a stage of a long build: its name and how far the whole job is, in
-// percent.
-using ProgressReport = std::function<void(const QString& stage, int percent)>;
-
-// The filtered world of a recipe, for a caller that does not keep the base
-// map: the filters take turns writing into the base map and one more, so two
-// maps and the filters' few padded columns are all that is alive at once. The
-// heights are those of applyFilterList on the base map.
-std::unique_ptr<Map> buildFilteredWorld(const WorldRecipe& recipe, const ProgressReport& progress);

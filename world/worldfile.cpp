@@ -240,8 +240,8 @@ bool readOrigin(JsonChecker& check, const QJsonObject& top, WorldOrigin& origin)
     const QJsonValue generator = top.value(QStringLiteral("generator"));
     origin.generatorIndex = generatorIndexOf(generator.toString());
     if (!generator.isString() || origin.generatorIndex < 0) {
-        return check.fail(QStringLiteral("\"generator\" must be %1")
-                              .arg(generatorNames(QStringLiteral("\""))));
+        return check.fail(
+            QStringLiteral("\"generator\" must be %1").arg(generatorNames(QStringLiteral("\""))));
     }
     double width = 0;
     double length = 0;

@@ -26,6 +26,11 @@ QString runFileDialog(QAction* action, const QString& path, const QString& nameF
             return;
         }
         answered = dialog;
+        if (QMessageBox* question = saveQuestion(dialog)) {
+            ++saveQuestions().asked;
+            click(question->button(saveQuestions().answer));
+            return;
+        }
         auto* files = qobject_cast<QFileDialog*>(dialog);
         auto* box = qobject_cast<QMessageBox*>(dialog);
         if (files != nullptr) {
@@ -181,7 +186,7 @@ private slots:
         turnWheel(view(), {0, 240});
         drag(view(), Qt::RightButton, {100, 100}, {130, 90});
         QCOMPARE(runFileDialog(form().actionSaveWorld, file("kept")), QString());
-        QCOMPARE(window_->windowTitle(), QStringLiteral("kept.terravik - Terravik"));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("kept.terravik[*] - Terravik"));
         QCOMPARE(Preferences::lastFolder(), folder_.path());
         const QByteArray saved = worldBits(view());
 
@@ -194,7 +199,7 @@ private slots:
         QCOMPARE(runFileDialog(form().actionOpenWorld, file("kept.terravik")), QString());
         QCOMPARE(worldBits(view()), saved);
         QCOMPARE(rowTexts(*form().filterListWidget), QStringList{"0. Sharpen"});
-        QCOMPARE(window_->windowTitle(), QStringLiteral("kept.terravik - Terravik"));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("kept.terravik[*] - Terravik"));
 
         window_ = std::make_unique<MainWindow>();
         QVERIFY(showActive(*window_));
@@ -203,7 +208,7 @@ private slots:
         QVERIFY(form().pushButtonGoutteLancer->isEnabled() && form().actionUpdate->isEnabled());
         // A new world is not the file's.
         QVERIFY(runNewWorld(*window_, {0, QStringLiteral("other"), 20, 20}));
-        QCOMPARE(window_->windowTitle(), QStringLiteral("Terravik"));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Terravik[*]"));
     }
 
     // What cannot be read or written is reported, and nothing changes.
@@ -234,7 +239,7 @@ private slots:
         QVERIFY2(problem.contains(QStringLiteral("bad.terravik/w.terravik: cannot write")),
                  qPrintable(problem));
         QCOMPARE(worldBits(view()), before);
-        QCOMPARE(window_->windowTitle(), QStringLiteral("Terravik"));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Terravik[*]"));
     }
 
     // The window's exports are byte for byte those of the command line for

@@ -134,6 +134,27 @@ private:
     bool echo_ = false;
 };
 
+// The window's "Save changes?" question: a message box that offers Discard.
+inline QMessageBox* saveQuestion(QWidget* widget)
+{
+    auto* box = qobject_cast<QMessageBox*>(widget);
+    return box != nullptr && box->button(QMessageBox::Discard) != nullptr ? box : nullptr;
+}
+
+// What the driver answers to "Save changes?" before a command's own dialog,
+// and how many times it was asked; a test that checks the question itself
+// sets the answer to NoButton and answers it as any other dialog.
+struct SaveQuestions
+{
+    QMessageBox::StandardButton answer = QMessageBox::Discard;
+    int asked = 0;
+};
+inline SaveQuestions& saveQuestions()
+{
+    static SaveQuestions questions;
+    return questions;
+}
+
 // A command's dialog runs a nested event loop, so a timer inside it answers. True when
 // one Dialog opened and was answered; any other modal, or one left open, is rejected.
 template <typename Dialog>
@@ -147,6 +168,12 @@ bool answerModal(const std::function<void()>& open, const std::function<void(Dia
         auto* expected = qobject_cast<Dialog*>(dialog);
         if (dialog == nullptr || !dialog->isVisible())
             return;
+        if (QMessageBox* question = saveQuestion(dialog);
+            question != nullptr && saveQuestions().answer != QMessageBox::NoButton) {
+            ++saveQuestions().asked;
+            click(question->button(saveQuestions().answer));
+            return;
+        }
         if (dialog != answering && expected != nullptr && answered++ == 0) {
             answering = dialog;
             answer(*expected);
