@@ -61,7 +61,7 @@ QString withSuffix(const QString& path, const QString& suffix)
 
 // A history step keeps two recipes, not maps, so even a long history stays
 // small; past this many steps the oldest are forgotten.
-constexpr int HistorySteps = 1000;
+constexpr int HistorySteps = 10000;
 
 // The world file among dropped URLs, if there is one.
 QString droppedWorldFile(const QMimeData* data)
@@ -147,17 +147,23 @@ void MainWindow::recordStep(const QString& name, const std::function<void()>& ch
     WorldState before = world().state();
     change();
     WorldState after = world().state();
-    if (after != before) {
-        history_->push(new WorldStep(name, std::move(before), std::move(after),
-                                     [this](const WorldState& state) { showState(state); }));
+    if (after == before) {
+        return;
     }
+    auto start = lastState_ != nullptr && *lastState_ == before
+                     ? lastState_
+                     : std::make_shared<const WorldState>(std::move(before));
+    lastState_ = std::make_shared<const WorldState>(std::move(after));
+    history_->push(new WorldStep(name, std::move(start), lastState_,
+                                 [this](const WorldStep::State& state) { showState(state); }));
 }
 
-void MainWindow::showState(const WorldState& state)
+void MainWindow::showState(const std::shared_ptr<const WorldState>& state)
 {
     GLWidget* view = form_->widget;
     view->setCursor(Qt::WaitCursor);
-    world().restore(state);
+    world().restore(*state);
+    lastState_ = state;
     showNewTerrain();
 }
 
@@ -612,7 +618,8 @@ void MainWindow::showWorldState()
     form_->statusBar->clearMessage();
     const GLWidget* view = form_->widget;
     form_->worldSummaryLabel->setText(
-        StatusTexts::worldSummary(view->worldOrigin(), *view->filteredMap()));
+        view->hasBaseMap() ? StatusTexts::worldSummary(view->worldOrigin(), *view->filteredMap())
+                           : QString());
 }
 
 void MainWindow::showFilterState()

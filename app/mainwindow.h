@@ -68,7 +68,7 @@ private:
     // the history as one step named name.
     void recordStep(const QString& name, const std::function<void()>& change);
     // Shows a state of the world that undo or redo brought back.
-    void showState(const WorldState& state);
+    void showState(const std::shared_ptr<const WorldState>& state);
     // After New world, Open, undo and redo: the mesh, the filter rows, the
     // status bar and the commands that the world allows.
     void showNewTerrain();
@@ -95,4 +95,6 @@ private:
 
     std::unique_ptr<MainWindowForm> form_;
     QUndoStack* history_ = nullptr;
+    // The state the last step or undo left, which the next step starts from.
+    std::shared_ptr<const WorldState> lastState_;
 };

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-WorldStep::WorldStep(const QString& name, WorldState before, WorldState after, Restore restore)
+WorldStep::WorldStep(const QString& name, State before, State after, Restore restore)
     : QUndoCommand(name), before_(std::move(before)), after_(std::move(after)),
       restore_(std::move(restore))
 {}

@@ -74,6 +74,11 @@ QString readRecipe(const HeadlessJob& job, WorldRecipe& recipe)
     } else {
         recipe.origin = job.origin;
     }
+    // Filters given here follow the world's applied ones; edits the world
+    // kept for its window do not belong to what is built here.
+    if (!job.filterFiles.isEmpty()) {
+        recipe.editedFilters.reset();
+    }
     for (const QString& path : job.filterFiles) {
         const WorldFile::FilterReading reading = WorldFile::readFilter(path);
         if (!reading.error.isEmpty()) {

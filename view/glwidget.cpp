@@ -82,6 +82,10 @@ void GLWidget::applyFilters()
 void GLWidget::rebuildMesh()
 {
     if (!world_.hasTerrain()) {
+        // Undone back to before the first world: only the axes are left.
+        clearMesh();
+        setCursor(Qt::ArrowCursor);
+        updateGL();
         return;
     }
     // The buffer objects live in this view's context.
@@ -103,6 +107,16 @@ void GLWidget::rebuildMesh()
     // The commands that rebuild show the wait cursor while they work.
     setCursor(Qt::ArrowCursor);
     updateGL();
+}
+
+void GLWidget::clearMesh()
+{
+    triangleVertices_.clear();
+    gridVertices_.clear();
+    dropLines_.clear();
+    pathVertices_.clear();
+    triangleColours_.clear();
+    sceneBounds_ = SceneBounds();
 }
 
 void GLWidget::fillGridBuffer()

@@ -103,6 +103,7 @@ protected:
 
 private:
     void resetCamera();
+    void clearMesh();
     void fillGridBuffer();
     void fillPathBuffer(int pathPoints);
     double aspectRatio() const;

@@ -99,7 +99,7 @@ bool World::open(const WorldRecipe& recipe, WorkProgress* progress, bool keepBas
     if (!terrain) {
         return false;
     }
-    filters_ = makeFilterList(recipe.filters);
+    filters_ = makeFilterList(recipe.editedFilters ? *recipe.editedFilters : recipe.filters);
     camera_ = recipe.camera;
     adopt(std::move(*terrain));
     return true;
@@ -187,6 +187,9 @@ WorldRecipe World::recipe() const
     WorldRecipe recipe;
     recipe.origin = origin_;
     recipe.filters = appliedFilters_;
+    if (std::vector<FilterRecord> edited = filterListRecords(); edited != appliedFilters_) {
+        recipe.editedFilters = std::move(edited);
+    }
     recipe.drops = hasTerrain() ? dropRecords(*filtered_) : std::vector<DropRecord>();
     recipe.camera = camera_;
     return recipe;

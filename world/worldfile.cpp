@@ -123,14 +123,15 @@ bool readSeed(JsonChecker& check, const QJsonValue& value, SeedRecord& seed)
     return check.fail(QStringLiteral("%1 must hold \"text\", \"base64\" or \"clock\"").arg(where));
 }
 
-bool readFilters(JsonChecker& check, const QJsonObject& top, std::vector<FilterRecord>& filters)
+bool readFilters(JsonChecker& check, const QJsonObject& top, const QString& key,
+                 std::vector<FilterRecord>& filters)
 {
-    if (!top.contains(QStringLiteral("filters"))) {
+    if (!top.contains(key)) {
         return true;
     }
-    const QString where = quoted(QStringLiteral("filters"));
+    const QString where = quoted(key);
     QJsonArray list;
-    if (!check.array(top.value(QStringLiteral("filters")), where, list)) {
+    if (!check.array(top.value(key), where, list)) {
         return false;
     }
     if (list.size() > MaxFilters) {
@@ -146,6 +147,17 @@ bool readFilters(JsonChecker& check, const QJsonObject& top, std::vector<FilterR
         filters.push_back(std::move(*filter));
     }
     return true;
+}
+
+bool readEditedFilters(JsonChecker& check, const QJsonObject& top,
+                       std::optional<std::vector<FilterRecord>>& edited)
+{
+    const QString key = QStringLiteral("editedFilters");
+    if (!top.contains(key)) {
+        return true;
+    }
+    edited.emplace();
+    return readFilters(check, top, key, *edited);
 }
 
 bool readDrops(JsonChecker& check, const QJsonObject& top, const WorldOrigin& origin,
@@ -359,26 +371,32 @@ QString named(const QString& path, const QString& error)
 
 QByteArray toJson(const WorldRecipe& recipe)
 {
-    QJsonArray filters;
-    for (const FilterRecord& filter : recipe.filters) {
-        filters.append(FilterRecords::toJson(filter.filter()));
-    }
+    const auto list = [](const std::vector<FilterRecord>& records) {
+        QJsonArray filters;
+        for (const FilterRecord& filter : records) {
+            filters.append(FilterRecords::toJson(filter.filter()));
+        }
+        return filters;
+    };
     QJsonArray drops;
     for (const DropRecord& drop : recipe.drops) {
         drops.append(QJsonObject{{QStringLiteral("x"), double(drop.x)},
                                  {QStringLiteral("y"), double(drop.y)},
                                  {QStringLiteral("steps"), double(drop.steps)}});
     }
-    const QJsonObject top{
+    QJsonObject top{
         {QStringLiteral("format"), Format},
         {QStringLiteral("generator"), generatorName(recipe.origin.generatorIndex)},
         {QStringLiteral("seed"), seedObject(recipe.origin.seed)},
         {QStringLiteral("width"), double(recipe.origin.width)},
         {QStringLiteral("length"), double(recipe.origin.length)},
-        {QStringLiteral("filters"), filters},
+        {QStringLiteral("filters"), list(recipe.filters)},
         {QStringLiteral("drops"), drops},
         {QStringLiteral("camera"), cameraObject(recipe.camera)},
     };
+    if (recipe.editedFilters) {
+        top.insert(QStringLiteral("editedFilters"), list(*recipe.editedFilters));
+    }
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
@@ -394,10 +412,12 @@ Reading fromJson(const QByteArray& json)
     QJsonObject top;
     WorldRecipe& recipe = reading.recipe;
     // Each step runs only while the ones before it found nothing wrong.
-    const bool complete =
-        parseObject(check, json, top) && readFormat(check, top) &&
-        readOrigin(check, top, recipe.origin) && readFilters(check, top, recipe.filters) &&
-        readDrops(check, top, recipe.origin, recipe.drops) && readCamera(check, top, recipe.camera);
+    const bool complete = parseObject(check, json, top) && readFormat(check, top) &&
+                          readOrigin(check, top, recipe.origin) &&
+                          readFilters(check, top, QStringLiteral("filters"), recipe.filters) &&
+                          readEditedFilters(check, top, recipe.editedFilters) &&
+                          readDrops(check, top, recipe.origin, recipe.drops) &&
+                          readCamera(check, top, recipe.camera);
     reading.error = complete ? QString() : check.error();
     return reading;
 }

@@ -42,6 +42,6 @@ bool CameraRecord::operator==(const CameraRecord& other) const
 
 bool WorldRecipe::operator==(const WorldRecipe& other) const
 {
-    return origin == other.origin && filters == other.filters && drops == other.drops &&
-           camera == other.camera;
+    return origin == other.origin && filters == other.filters &&
+           editedFilters == other.editedFilters && drops == other.drops && camera == other.camera;
 }

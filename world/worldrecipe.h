@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // A world is fully defined by a few values: these records hold them, so that
@@ -95,7 +96,11 @@ struct CameraRecord
 struct WorldRecipe
 {
     WorldOrigin origin;
+    // The filters the terrain went through, in order.
     std::vector<FilterRecord> filters;
+    // The filter list as the user left it, when it differs from the filters
+    // applied: edits that wait for Update are work too.
+    std::optional<std::vector<FilterRecord>> editedFilters;
     std::vector<DropRecord> drops;
     CameraRecord camera;
 

@@ -1,5 +1,7 @@
 // A random user drives the real main window for thousands of actions: no crash, no hang,
 // no dialog left behind, and a resident size that stays flat after a warm-up.
+#include "drop/waterdrop.h"
+#include "terrain/map.h"
 #include "windowdriver.h"
 
 #include <random>
@@ -29,8 +31,9 @@ private slots:
             form.editFilterButton,       form.removeFilterButton,      form.moveUpButton,
             form.moveDownButton};
         // The last, a filter preset.
-        QAction* const menu[] = {form.actionNewWorld, form.actionUpdate,         form.actionCenter,
-                                 form.actionFitWorld, form.actionColourByHeight, nullptr};
+        QAction* const menu[] = {
+            form.actionNewWorld, form.actionUpdate, form.actionCenter,         form.actionFitWorld,
+            form.actionUndo,     form.actionRedo,   form.actionColourByHeight, nullptr};
         const QList<QAction*> presets = form.presetsMenu->actions();
         const auto act = [&] {
             const int roll = uniform(0, 99);
@@ -40,16 +43,16 @@ private slots:
             list.clearSelection();
             if (list.count() > 0 && uniform(0, 3) > 0)
                 list.item(uniform(0, list.count() - 1))->setSelected(true);
-            if (roll < 80) {
-                QPushButton* button = buttons[roll / 8];
+            if (roll < 76) {
+                QPushButton* button = buttons[roll * 10 / 76];
                 form.tabWidget->setCurrentWidget(button->parentWidget());
                 click(button);
-            } else if (roll < 88) {
+            } else if (roll < 84) {
                 drag(*form.widget, uniform(0, 1) ? Qt::LeftButton : Qt::RightButton,
                      {uniform(0, 300), uniform(0, 300)}, {uniform(0, 300), uniform(0, 300)});
                 turnWheel(*form.widget, {uniform(-1, 1) * 120, uniform(-1, 1) * 120});
-            } else if (QAction* action = menu[(roll - 88) / 2]
-                                             ? menu[(roll - 88) / 2]
+            } else if (QAction* action = menu[(roll - 84) / 2]
+                                             ? menu[(roll - 84) / 2]
                                              : presets.at(uniform(0, int(presets.size()) - 1));
                        action->isEnabled()) {
                 action->trigger();
@@ -84,9 +87,35 @@ private slots:
             afterWarmUp = n == count / 5 ? residentKb() : afterWarmUp;
         }
         const qint64 growth = residentKb() - afterWarmUp;
-        qInfo("%d filters, resident size grew by %lld kB", form.filterListWidget->count(), growth);
+        qInfo("%d filters, %d steps of history, resident size grew by %lld kB",
+              form.filterListWidget->count(), window.history()->count(), growth);
         // The sanitizer keeps freed memory; its leak check counts there.
         QVERIFY2(TERRAVIK_SANITIZE_BUILD || growth < 8 * 1024, qPrintable(QString::number(growth)));
+
+        // Undoing everything the history holds goes back to where it starts, an empty
+        // window when it holds every step; redoing everything brings the same world back.
+        const auto shown = [&form] {
+            QByteArray bits;
+            for (const Map* map : {form.widget->baseMap(), form.widget->filteredMap()})
+                if (map != nullptr)
+                    bits.append(reinterpret_cast<const char*>(map->points().data()),
+                                int(map->points().size() * sizeof(MapPoint)));
+            for (const WaterDrop* drop : form.widget->filteredMap() != nullptr
+                                             ? form.widget->filteredMap()->drops()
+                                             : std::vector<WaterDrop*>())
+                bits.append(reinterpret_cast<const char*>(drop->path().data()),
+                            int(drop->path().size() * sizeof(MapPoint)));
+            return bits + rowTexts(*form.filterListWidget).join('|').toUtf8();
+        };
+        const QByteArray last = shown();
+        const bool fromTheStart = window.history()->count() < window.history()->undoLimit();
+        while (form.actionUndo->isEnabled())
+            form.actionUndo->trigger();
+        if (fromTheStart)
+            QVERIFY(!form.widget->hasBaseMap() && form.filterListWidget->count() == 0);
+        while (form.actionRedo->isEnabled())
+            form.actionRedo->trigger();
+        QVERIFY(shown() == last);
     }
 };
 

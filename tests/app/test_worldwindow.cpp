@@ -5,6 +5,7 @@
 #include "maps.h"
 #include "terrain/map.h"
 #include "windowdriver.h"
+#include "world/worldfile.h"
 
 #include <QProcess>
 
@@ -120,6 +121,17 @@ class TestWorldWindow : public QObject
     }
 
     QString statusMessage() { return form().statusBar->currentMessage(); }
+
+    // The world and its filter list, pending edits and modified mark: everything a step
+    // changes and undo brings back.
+    QByteArray worldState()
+    {
+        if (!view().hasBaseMap())
+            return rowTexts(*form().filterListWidget).join('|').toUtf8();
+        return worldBits(view()) + rowTexts(*form().filterListWidget).join('|').toUtf8() +
+               (view().hasUnappliedFilters() ? "pending" : "applied");
+    }
+    bool isWindowModified() const { return window_->isWindowModified(); }
 
 private slots:
     void init()
@@ -306,6 +318,191 @@ private slots:
         form().actionFitWorld->trigger();
         const QSet<QRgb> recoloured = lineColours();
         QVERIFY(recoloured.size() > 50 && !recoloured.contains(qRgb(255, 255, 255)));
+    }
+
+    // Every change is one step: undo walks back through each state bit for bit (terrain,
+    // drops, filter rows, pending edits) with the step's name on the action, redo walks
+    // forward again, and a new step after an undo drops what could have been redone.
+    void undoAndRedoWalkThroughEveryState()
+    {
+        // The steps each group of commands made, and the state after them.
+        QList<QStringList> steps;
+        QList<QByteArray> states{worldState()};
+        const auto after = [&](const QStringList& names) {
+            steps << names;
+            states << worldState();
+        };
+        addPreset("Sharpen");
+        after({"Add preset"});
+        QVERIFY(runNewWorld(*window_, {1, QStringLiteral("steps"), 40, 30}));
+        after({"New world"});
+        form().doubleSpinBoxGoutteX->setValue(20);
+        form().doubleSpinBoxGoutteY->setValue(20);
+        click(form().pushButtonGoutteLancer);
+        after({"Start drop"});
+        click(form().pushButtonGoutteSuivant);
+        after({"Next"});
+        click(form().pushButtonGoutteRes);
+        after({"Result"});
+        QVERIFY(runFilterDialog(form().addFilterButton, {"along x", {{12, 1}, {13, 2}}}));
+        after({"Add filter"});
+        clickRow(*form().filterListWidget, 1);
+        click(form().moveUpButton);
+        after({"Move filter up"});
+        form().actionUpdate->trigger();
+        after({"Update"});
+        form().doubleSpinBoxGoutteX->setValue(10.5);
+        form().doubleSpinBoxGoutteY->setValue(12);
+        click(form().pushButtonGoutteLancer);
+        click(form().pushButtonGoutteSuivant);
+        after({"Start drop", "Next"});
+        clickRow(*form().filterListWidget, 0);
+        QVERIFY(runFilterDialog(form().editFilterButton, {{}, {{12, 5}}}));
+        after({"Edit filter"});
+        clickRow(*form().filterListWidget, 0);
+        click(form().moveDownButton);
+        clickRow(*form().filterListWidget, 1);
+        click(form().removeFilterButton);
+        after({"Move filter down", "Remove filter"});
+        click(form().pushButtonGoutteDynamic);
+        after({"Dynamic display"});
+        for (int i = steps.size() - 1; i >= 0; --i) {
+            for (auto name = steps[i].crbegin(); name != steps[i].crend(); ++name) {
+                QCOMPARE(form().actionUndo->text(), "Undo " + *name);
+                form().actionUndo->trigger();
+            }
+            QCOMPARE(worldState(), states[i]);
+        }
+        QVERIFY(!form().actionUndo->isEnabled());
+        QVERIFY(!view().hasBaseMap() && !window_->isWindowModified());
+        for (int i = 0; i < steps.size(); ++i) {
+            for (const QString& name : steps[i]) {
+                QCOMPARE(form().actionRedo->text(), "Redo " + name);
+                form().actionRedo->trigger();
+            }
+            QCOMPARE(worldState(), states[i + 1]);
+        }
+        // A new step after undoing forgets the steps that were undone.
+        form().actionUndo->trigger();
+        addPreset("Identity");
+        QVERIFY(!form().actionRedo->isEnabled());
+        QCOMPARE(form().actionUndo->text(), QString("Undo Add preset"));
+    }
+
+    // The modified mark follows the file: set by a change, gone after Save, back after
+    // an undo past the save and gone again on the redo that returns to it. Save writes
+    // back to the world's file without asking where; Save as asks.
+    void theModifiedMarkFollowsTheFile()
+    {
+        QVERIFY(!window_->isWindowModified());
+        QVERIFY(runNewWorld(*window_, {2, QStringLiteral("marked"), 30, 20}));
+        QVERIFY(window_->isWindowModified());
+        QCOMPARE(runFileDialog(form().actionSaveWorld, file("marked")), QString());
+        QVERIFY(!window_->isWindowModified());
+        addPreset("Box blur");
+        QVERIFY(window_->isWindowModified());
+        QCOMPARE(runFileDialog(form().actionSaveWorld, file("elsewhere")), QString());
+        QVERIFY(!QFileInfo::exists(file("elsewhere.terravik")));
+        QVERIFY(!window_->isWindowModified());
+        QVERIFY(WorldFile::read(file("marked.terravik")).recipe.editedFilters.has_value());
+        form().actionUndo->trigger();
+        QVERIFY(window_->isWindowModified());
+        form().actionRedo->trigger();
+        QVERIFY(!window_->isWindowModified());
+        QCOMPARE(runFileDialog(form().actionSaveWorldAs, file("copy")), QString());
+        QVERIFY(QFileInfo::exists(file("copy.terravik")));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("copy.terravik[*] - Terravik"));
+        QCOMPARE(Preferences::recentFiles(),
+                 QStringList({file("copy.terravik"), file("marked.terravik")}));
+    }
+
+    // With unsaved changes, New world, Open, Exit and closing the window ask first:
+    // Cancel keeps everything, Discard goes on, Save writes the world and goes on.
+    void unsavedChangesAreNeverLostSilently_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("goesOn");
+        const QStringList commands{"New world", "Open world", "Exit", "close"};
+        for (const QString& command : commands) {
+            QTest::addRow("%s, Cancel", qPrintable(command))
+                << command << int(QMessageBox::Cancel) << false;
+            QTest::addRow("%s, Discard", qPrintable(command))
+                << command << int(QMessageBox::Discard) << true;
+        }
+        QTest::addRow("Exit, Save") << "Exit" << int(QMessageBox::Save) << true;
+    }
+
+    void unsavedChangesAreNeverLostSilently()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        QFETCH(bool, goesOn);
+        QVERIFY(runNewWorld(*window_, {0, QStringLiteral("other"), 12, 12}));
+        QCOMPARE(runFileDialog(form().actionSaveWorld, file("other")), QString());
+        QVERIFY(runNewWorld(*window_, {1, QStringLiteral("unsaved"), 30, 20}));
+        QCOMPARE(runFileDialog(form().actionSaveWorld, file("unsaved")), QString());
+        addPreset("Emboss");
+        const QByteArray before = worldState();
+        saveQuestions() = {QMessageBox::StandardButton(answer), 0};
+        if (command == "New world") {
+            runNewWorld(*window_, {0, QStringLiteral("new"), 10, 10});
+        } else if (command == "Open world") {
+            runFileDialog(form().actionOpenWorld, file("other.terravik"));
+        } else if (command == "Exit") {
+            whileAnswering([this] { form().actionExit->trigger(); });
+        } else {
+            whileAnswering([this] { window_->close(); });
+        }
+        const int asked = saveQuestions().asked;
+        saveQuestions() = {};
+        QCOMPARE(asked, 1);
+        const bool replaces = command == "New world" || command == "Open world";
+        QCOMPARE(worldState() != before, replaces && goesOn);
+        QCOMPARE(!window_->isVisible(), !replaces && goesOn);
+        QCOMPARE(WorldFile::read(file("unsaved.terravik")).recipe.editedFilters.has_value(),
+                 answer == QMessageBox::Save);
+    }
+
+    // File > Open recent lists the files opened and saved last, newest first; a file
+    // that has gone is taken off the list with a message. A world file dropped on the
+    // window opens.
+    void recentAndDroppedFilesOpen()
+    {
+        for (const char* name : {"first", "second"}) {
+            QVERIFY(runNewWorld(*window_, {1, QString::fromLatin1(name), 20, 20}));
+            QCOMPARE(runFileDialog(form().actionSaveWorldAs, file(name)), QString());
+        }
+        const auto recentActions = [this] {
+            QMetaObject::invokeMethod(form().menuRecentFiles, "aboutToShow");
+            QList<QAction*> files;
+            for (QAction* action : form().menuRecentFiles->actions())
+                if (!action->data().toString().isEmpty())
+                    files << action;
+            return files;
+        };
+        QCOMPARE(recentActions().size(), 2);
+        QCOMPARE(recentActions().at(0)->data().toString(), file("second.terravik"));
+        recentActions().at(1)->trigger();
+        QCOMPARE(window_->windowTitle(), QStringLiteral("first.terravik[*] - Terravik"));
+        QVERIFY(QFile::remove(file("second.terravik")));
+        QVERIFY(warningOf([&] {
+                    recentActions().at(1)->trigger();
+                }).contains(QStringLiteral("no longer there")));
+        QCOMPARE(Preferences::recentFiles(), QStringList{file("first.terravik")});
+
+        QVERIFY(runNewWorld(*window_, {0, QStringLiteral("third"), 10, 10}));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file("first.terravik"))});
+        // The window takes the drop only once it has accepted the drag.
+        QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        whileAnswering([&] { QApplication::sendEvent(window_.get(), &drop); });
+        QCOMPARE(saveQuestions().asked, 1);
+        saveQuestions() = {};
+        QCOMPARE(window_->windowTitle(), QStringLiteral("first.terravik[*] - Terravik"));
     }
 
     // After Fit world the whole world is in the picture, clear of its edges,

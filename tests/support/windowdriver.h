@@ -187,6 +187,13 @@ bool answerModal(const std::function<void()>& open, const std::function<void(Dia
     return answered == 1 && wrong == 0;
 }
 
+// Runs a command while the driver answers "Save changes?" as saveQuestions() says and
+// turns down any other modal.
+inline void whileAnswering(const std::function<void()>& command)
+{
+    answerModal<QDialog>(command, [](QDialog& dialog) { dialog.reject(); });
+}
+
 // Generator index, seed text (empty: "Random seed" stays checked), size, OK.
 struct NewWorldChoice
 {
