@@ -5,7 +5,7 @@
 set -euo pipefail
 
 TERRAVIK_PACKAGES=(
-  cmake ninja-build g++ pkg-config python3
+  cmake ninja-build g++ pkg-config python3 git file
   qtbase5-dev libqt5opengl5-dev libglu1-mesa-dev
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   libbenchmark-dev
