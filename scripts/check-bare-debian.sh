@@ -151,10 +151,10 @@ package_changes() { # package_changes <before> <after>
 }
 
 # The lines of a step's log worth a summary: what the set-up installed, each
-# CTest total and failed test, failed build steps, apt errors and the
-# failures the test command's checks report.
+# CTest total and failed test, failed build steps, apt errors and what the
+# lint and the aarch64 check concluded.
 notable_lines() { # notable_lines <log>
-  grep -E '^(Installing: |E: |FAILED: |=== Tests in|=== The same worlds|No display found)|tests passed|^[[:space:]]+[0-9]+ - .*\(|found problems|other results than|error: ' "$1" |
+  grep -E '^(Installing: |E: |FAILED: |=== |No display found|lint: )|tests passed|^[[:space:]]+[0-9]+ - .*\(|found problems|other results than|makes the same|error: ' "$1" |
     sed 's/^/    /' || true
 }
 
