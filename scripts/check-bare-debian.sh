@@ -10,7 +10,7 @@
 # is made once and kept in $TERRAVIK_BARE_DEBIAN_DIR (by default
 # ~/.cache/terravik-bare-debian); every check starts from a fresh copy of it,
 # which stays there after a failure for a look inside. It runs the whole suite
-# from scratch (about a quarter of an hour on two cores or more), so it is not
+# from scratch (a quarter of an hour or more on two cores), so it is not
 # part of the test command: run it before changing the set-up.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
