@@ -11,7 +11,7 @@
 # ~/.cache/terravik-bare-debian); every check starts from a fresh copy of it,
 # which stays there after a failure for a look inside. It runs the whole suite
 # from scratch (a quarter of an hour or more on two cores), so it is not
-# part of the test command: run it before changing the set-up.
+# part of the test command: run it after changing the set-up.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
