@@ -6,7 +6,10 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
-mapfile -t ours < <(git ls-files '*.cpp' '*.h')
+# Listed apart so that a failing git stops the lint instead of leaving it
+# nothing to check.
+listed="$(git ls-files '*.cpp' '*.h')"
+mapfile -t ours <<<"$listed"
 echo "clang-format: ${#ours[@]} files"
 clang-format --dry-run --Werror "${ours[@]}"
 

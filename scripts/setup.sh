@@ -4,8 +4,11 @@
 # Sourced by run.sh and test.sh; safe to run on its own.
 set -euo pipefail
 
+# A bare Debian root (debootstrap minbase, a container image) has neither git,
+# which the lint and the line counts list the sources with, nor file, which
+# CPack's Debian generator reads the libraries' dependencies with.
 TERRAVIK_PACKAGES=(
-  cmake ninja-build g++ pkg-config python3
+  cmake ninja-build g++ pkg-config python3 git file
   qtbase5-dev libqt5opengl5-dev libglu1-mesa-dev
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   libbenchmark-dev
