@@ -11,7 +11,6 @@
 #include "filters/filterpresets.h"
 #include "terrain/map.h"
 #include "view/glwidget.h"
-#include "world/safewrite.h"
 #include "world/worldbuild.h"
 #include "world/worldfile.h"
 
@@ -296,9 +295,7 @@ void MainWindow::on_actionSaveWorld_triggered()
     }
     path = withSuffix(path, QStringLiteral("terravik"));
     Preferences::setLastFolderFrom(path);
-    const QByteArray contents = WorldFile::toJson(shownRecipe());
-    const QString problem = writeFileSafely(
-        path, [&](QIODevice& device) { return device.write(contents) == contents.size(); });
+    const QString problem = WorldFile::save(path, shownRecipe());
     if (!problem.isEmpty()) {
         QMessageBox::warning(this, title, problem);
         return;

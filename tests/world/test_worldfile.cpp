@@ -2,7 +2,7 @@
 #include "drop/waterdrop.h"
 #include "filters/filtermatrix.h"
 #include "terrain/map.h"
-#include "world/safewrite.h"
+#include "world/safefiles.h"
 #include "world/worldbuild.h"
 #include "world/worldfile.h"
 
