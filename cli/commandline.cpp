@@ -64,9 +64,9 @@ QString helpDescription()
         "over it.\n\n"
         "  terravik [world.terravik]      opens the window, with that world if one is given.\n"
         "  terravik --export OUT ...      builds a world and writes it, with no window.\n\n"
-        "Only regular files are read or written, a link to a file is written through, and a "
-        "world file is written only if Terravik can open it again.\n\n"
-        "Exit statuses: 0 done, 1 terravik-cli (which does the work) could not be started, "
+        "Only regular files are read or written, a link to a file is written through, and\n"
+        "a world file is written only if Terravik can open it again.\n\n"
+        "Exit statuses: 0 done, 1 terravik-cli (which does the work) could not be started,\n"
         "2 usage error, 3 bad input file, 4 the output could not be written.");
 }
 
