@@ -49,12 +49,10 @@ struct WriteTarget
 WriteTarget writeTargetOf(const QString& path)
 {
     WriteTarget target{QFile::encodeName(path), false, 0, {}};
-    struct stat node
-    {};
+    struct stat node = {};
     if (::lstat(target.name.constData(), &node) != 0) {
         const int error = errno;
-        struct stat folder
-        {};
+        struct stat folder = {};
         if (error != ENOENT) {
             target.problem = qt_error_string(error);
         } else if (::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &folder) !=
@@ -237,8 +235,7 @@ QString writeFileSafely(const QString& path, const std::function<bool(QIODevice&
 QString openRegularFile(const QString& path, QFile& file)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat node
-    {};
+    struct stat node = {};
     if (::stat(name.constData(), &node) != 0) {
         return qt_error_string(errno);
     }
