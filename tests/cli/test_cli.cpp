@@ -125,17 +125,19 @@ private slots:
                                << QByteArray("--size 4097x9: give WxL");
         QTest::newRow("length") << "--export w.png --generator peaks --seed a --size 9x4097" << 2
                                 << QByteArray("--size 9x4097: give WxL");
+        // The option's value given twice, or empty, among the others' values.
+        const auto othersThan = [&](const char* option) {
+            return QString(world + "--export w.png ")
+                .remove(QRegularExpression(QStringLiteral("--%1 \\S+ ").arg(option)));
+        };
         for (const char* option : {"export", "world", "generator", "seed", "size"}) {
             QTest::addRow("two --%s", option)
-                << world + QStringLiteral("--export w.png --%1 x --%1 x").arg(option) << 2
+                << othersThan(option) + QStringLiteral("--%1 x --%1 x").arg(option) << 2
                 << "--" + QByteArray(option) + " is given more than once: give it once";
         }
         for (const char* option : {"export", "world", "generator", "size", "filter", "drop"}) {
-            const QString others =
-                QString(world + "--export w.png ")
-                    .remove(QRegularExpression(QStringLiteral("--%1 \\S+ ").arg(option)));
             QTest::addRow("empty --%s", option)
-                << others + "--" + option + " ''" << 2
+                << othersThan(option) + "--" + option + " ''" << 2
                 << "--" + QByteArray(option) + " needs a value, not an empty text";
         }
         QTest::newRow("world and size") << "--export w.png --world bad.terravik --size 9x9" << 2
