@@ -13,7 +13,6 @@
 #include "filters/filterpresets.h"
 #include "terrain/map.h"
 #include "view/glwidget.h"
-#include "world/safewrite.h"
 #include "world/world.h"
 #include "world/worldbuild.h"
 #include "world/worldfile.h"
@@ -435,9 +434,7 @@ bool MainWindow::saveWorldAs()
 bool MainWindow::saveWorldTo(const QString& path)
 {
     Preferences::setLastFolderFrom(path);
-    const QByteArray contents = WorldFile::toJson(world().recipe());
-    const QString problem = writeFileSafely(
-        path, [&](QIODevice& device) { return device.write(contents) == contents.size(); });
+    const QString problem = WorldFile::save(path, world().recipe());
     if (!problem.isEmpty()) {
         QMessageBox::warning(this, tr("Save world"), problem);
         return false;

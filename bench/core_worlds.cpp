@@ -1,7 +1,7 @@
 #include "exports/exportformat.h"
 #include "filters/filtermatrix.h"
 #include "terrain/map.h"
-#include "world/safewrite.h"
+#include "world/safefiles.h"
 #include "world/world.h"
 #include "world/worldbuild.h"
 #include "world/worldfile.h"

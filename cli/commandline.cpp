@@ -5,6 +5,7 @@
 #include "world/worldfile.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QRegularExpression>
 
 namespace {
@@ -43,6 +44,17 @@ struct Options
     {
         return {exportTo, world, generator, seed, clockSeed, size, filter, drop, quiet};
     }
+    // A second value would leave one of the two unused.
+    QList<QCommandLineOption> singleValued() const
+    {
+        return {exportTo, world, generator, seed, size};
+    }
+    // The empty seed is a seed like any other text, as in the New world
+    // dialog; an empty name, size or drop is a mistake.
+    QList<QCommandLineOption> neverEmpty() const
+    {
+        return {exportTo, world, generator, size, filter, drop};
+    }
 };
 
 QString helpDescription()
@@ -52,8 +64,10 @@ QString helpDescription()
         "over it.\n\n"
         "  terravik [world.terravik]      opens the window, with that world if one is given.\n"
         "  terravik --export OUT ...      builds a world and writes it, with no window.\n\n"
-        "Exit statuses: 0 done, 2 usage error, 3 bad input file, 4 the output could not be "
-        "written.");
+        "Only regular files are read or written, a link to a file is written through, and\n"
+        "a world file is written only if Terravik can open it again.\n\n"
+        "Exit statuses: 0 done, 1 terravik-cli (which does the work) could not be started,\n"
+        "2 usage error, 3 bad input file, 4 the output could not be written.");
 }
 
 void describe(QCommandLineParser& parser, const Options& options)
@@ -81,27 +95,26 @@ QStringList decoded(const QByteArrayList& arguments)
 {
     QStringList texts;
     for (const QByteArray& argument : arguments) {
-        texts << QString::fromLocal8Bit(argument);
+        texts << QFile::decodeName(argument);
     }
     return texts;
 }
 
-// The bytes given to the last --seed, as the process got them.
-QByteArray seedBytes(const QByteArrayList& arguments)
+QString valueProblem(const QCommandLineParser& parser, const Options& options)
 {
-    QByteArray seed;
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QByteArray& argument = arguments[i];
-        if (argument == "--") {
-            break;
-        }
-        if ((argument == "--seed" || argument == "-seed") && i + 1 < arguments.size()) {
-            seed = arguments[++i];
-        } else if (argument.startsWith("--seed=") || argument.startsWith("-seed=")) {
-            seed = argument.mid(argument.indexOf('=') + 1);
+    for (const QCommandLineOption& option : options.singleValued()) {
+        if (parser.values(option).size() > 1) {
+            return QStringLiteral("--%1 is given more than once: give it once")
+                .arg(option.names().constFirst());
         }
     }
-    return seed;
+    for (const QCommandLineOption& option : options.neverEmpty()) {
+        if (parser.values(option).contains(QString())) {
+            return QStringLiteral("--%1 needs a value, not an empty text")
+                .arg(option.names().constFirst());
+        }
+    }
+    return {};
 }
 
 bool parseSize(const QString& text, WorldOrigin& origin)
@@ -136,8 +149,7 @@ bool parseDrop(const QString& text, DropRecord& drop)
 }
 
 // The world's origin from --generator, --seed or --clock-seed and --size.
-QString readOrigin(const QCommandLineParser& parser, const Options& options,
-                   const QByteArrayList& arguments, WorldOrigin& origin)
+QString readOrigin(const QCommandLineParser& parser, const Options& options, WorldOrigin& origin)
 {
     if (!parser.isSet(options.generator)) {
         return QStringLiteral("--generator is missing: give %1").arg(generatorNames());
@@ -150,8 +162,10 @@ QString readOrigin(const QCommandLineParser& parser, const Options& options,
     if (parser.isSet(options.seed) == parser.isSet(options.clockSeed)) {
         return QStringLiteral("give either --seed TEXT or --clock-seed");
     }
-    origin.seed = parser.isSet(options.seed) ? SeedRecord::ofText(seedBytes(arguments))
-                                             : SeedRecord::ofClock();
+    // A seed is its bytes, also those that are no text in the locale's encoding.
+    origin.seed = parser.isSet(options.seed)
+                      ? SeedRecord::ofText(QFile::encodeName(parser.value(options.seed)))
+                      : SeedRecord::ofClock();
     if (!parser.isSet(options.size)) {
         return QStringLiteral("--size is missing: give the width and length, e.g. 512x512");
     }
@@ -203,6 +217,9 @@ ParsedCommandLine parseCommandLine(const QByteArrayList& arguments)
         return result;
     }
     HeadlessJob& job = result.job;
+    if (const QString problem = valueProblem(parser, options); !problem.isEmpty()) {
+        return usageError(problem);
+    }
     if (!parser.isSet(options.exportTo)) {
         return usageError(QStringLiteral("--export is missing: give the file to write (to open a "
                                          "world in the window, run terravik FILE.terravik)"));
@@ -212,24 +229,19 @@ ParsedCommandLine parseCommandLine(const QByteArrayList& arguments)
                                          "--world FILE")
                               .arg(parser.positionalArguments().constFirst()));
     }
-    const QStringList outputs = parser.values(options.exportTo);
-    const QStringList worlds = parser.values(options.world);
-    if (outputs.size() > 1 || worlds.size() > 1) {
-        return usageError(QStringLiteral("give --export and --world once each"));
-    }
-    job.output = outputs.constFirst();
+    job.output = parser.value(options.exportTo);
     job.quiet = parser.isSet(options.quiet);
     job.filterFiles = parser.values(options.filter);
-    if (!worlds.isEmpty()) {
+    if (parser.isSet(options.world)) {
         if (parser.isSet(options.generator) || parser.isSet(options.seed) ||
             parser.isSet(options.clockSeed) || parser.isSet(options.size)) {
             return usageError(QStringLiteral("--world comes with its own generator, seed and "
                                              "size: leave out --generator, --seed, --clock-seed "
                                              "and --size"));
         }
-        job.worldFile = worlds.constFirst();
+        job.worldFile = parser.value(options.world);
     } else {
-        const QString problem = readOrigin(parser, options, arguments, job.origin);
+        const QString problem = readOrigin(parser, options, job.origin);
         if (!problem.isEmpty()) {
             return usageError(problem);
         }
@@ -240,7 +252,7 @@ ParsedCommandLine parseCommandLine(const QByteArrayList& arguments)
             return usageError(
                 QStringLiteral("--drop %1: give the start as X,Y, e.g. 20,20").arg(text));
         }
-        job.newDrops.push_back(drop);
+        job.newDrops.push_back({text, drop});
     }
     return result;
 }

@@ -12,11 +12,19 @@
 // Exit statuses of the headless command line.
 namespace ExitStatus {
 constexpr int Success = 0;
+// The window's program could not start terravik-cli to do the work.
 constexpr int Failure = 1;
 constexpr int UsageError = 2;
 constexpr int BadInputFile = 3;
 constexpr int WriteFailed = 4;
 } // namespace ExitStatus
+
+// A drop to start, with its --drop value as typed, for messages.
+struct NewDrop
+{
+    QString typed;
+    DropRecord start;
+};
 
 struct HeadlessJob
 {
@@ -25,7 +33,7 @@ struct HeadlessJob
     QString worldFile;
     WorldOrigin origin;
     QStringList filterFiles;
-    std::vector<DropRecord> newDrops;
+    std::vector<NewDrop> newDrops;
     bool quiet = false;
 };
 
@@ -39,9 +47,9 @@ struct ParsedCommandLine
     QString text;
 };
 
-// The arguments as the process got them, arguments[0] being the program. They
-// are kept as bytes because a seed text is its bytes, also where they are not
-// valid in the locale's encoding.
+// The arguments as the process got them, arguments[0] being the program. Each
+// is decoded with QFile::decodeName, and the seed and file names go back to
+// bytes with QFile::encodeName: terravik-cli makes both exact for every byte.
 ParsedCommandLine parseCommandLine(const QByteArrayList& arguments);
 
 // Whether these arguments ask for the headless command line rather than the

@@ -4,7 +4,7 @@
 #include "exports/exportformat.h"
 #include "terrain/map.h"
 #include "terrain/workprogress.h"
-#include "world/safewrite.h"
+#include "world/safefiles.h"
 #include "world/world.h"
 #include "world/worldfile.h"
 
@@ -91,17 +91,31 @@ QString readRecipe(const HeadlessJob& job, WorldRecipe& recipe)
 
 QString offSurfaceDrop(const HeadlessJob& job, const WorldOrigin& origin)
 {
-    for (const DropRecord& drop : job.newDrops) {
-        if (!Map::isOnSurface(origin.width, origin.length, drop.x, drop.y)) {
-            return QStringLiteral("--drop %1,%2: the entered coordinates are not within the "
-                                  "%3 x %4 map")
-                .arg(double(drop.x))
-                .arg(double(drop.y))
+    for (const NewDrop& drop : job.newDrops) {
+        if (!Map::isOnSurface(origin.width, origin.length, drop.start.x, drop.start.y)) {
+            return QStringLiteral("--drop %1: the entered coordinates are not within the %2 x %3 "
+                                  "map")
+                .arg(drop.typed)
                 .arg(origin.width)
                 .arg(origin.length);
         }
     }
     return {};
+}
+
+// Why the output cannot take what the job writes, found before the work: a
+// special file, or a world file beyond the reader's bounds (the steps of new
+// drops are known only once they ran).
+QString outputProblem(const HeadlessJob& job, const WorldRecipe& recipe, bool writesWorld)
+{
+    if (QString problem = writeTargetProblem(job.output); !problem.isEmpty() || !writesWorld) {
+        return problem;
+    }
+    WorldRecipe planned = recipe;
+    for (const NewDrop& drop : job.newDrops) {
+        planned.drops.push_back(drop.start);
+    }
+    return WorldFile::reopenProblem(job.output, planned);
 }
 
 } // namespace
@@ -143,31 +157,31 @@ int runHeadless(const QByteArrayList& arguments)
                         .arg(recipe.origin.length));
     }
 
+    if (const QString problem = outputProblem(job, recipe, writesWorld); !problem.isEmpty()) {
+        return fail(ExitStatus::WriteFailed, problem);
+    }
+
     ProgressLines progress(job.quiet);
     QString writeProblem;
     // A world file holds the recipe only: the terrain is built when new drops
     // need it to run on.
     if (writesWorld && job.newDrops.empty()) {
-        writeProblem = writeFileSafely(job.output, [&](QIODevice& device) {
-            return device.write(WorldFile::toJson(recipe)) >= 0;
-        });
+        writeProblem = WorldFile::save(job.output, recipe);
     } else {
         // The command line keeps no base map: the filters work in two maps.
         World world;
         WorkProgress building(std::ref(progress));
         world.open(recipe, &building, false);
         if (!job.newDrops.empty()) {
-            for (const DropRecord& drop : job.newDrops) {
-                world.startDrop(drop.x, drop.y);
+            for (const NewDrop& drop : job.newDrops) {
+                world.startDrop(drop.start.x, drop.start.y);
             }
             world.runDropsToEnd();
         }
         progress(QStringLiteral("writing %1").arg(job.output), 99);
         if (writesWorld) {
             recipe = world.recipe();
-            writeProblem = writeFileSafely(job.output, [&](QIODevice& device) {
-                return device.write(WorldFile::toJson(recipe)) >= 0;
-            });
+            writeProblem = WorldFile::save(job.output, recipe);
         } else {
             writeProblem = exportMap(*world.filteredMap(), *format, job.output);
         }

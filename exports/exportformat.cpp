@@ -3,7 +3,7 @@
 #include "exports/heightmap.h"
 #include "exports/meshfile.h"
 #include "terrain/map.h"
-#include "world/safewrite.h"
+#include "world/safefiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,6 +3,7 @@
 #include "exports/textnumbers.h"
 #include "terrain/map.h"
 
+#include <QBuffer>
 #include <QIODevice>
 #include <QImage>
 #include <QImageWriter>
@@ -78,8 +79,14 @@ bool writePng(const Map& map, QIODevice& device)
     image.setText(QStringLiteral("Minimum height"), QString::fromLatin1(exactText(range.lowest)));
     image.setText(QStringLiteral("Maximum height"), QString::fromLatin1(exactText(range.highest)));
     image.setText(QStringLiteral("Software"), QStringLiteral("Terravik"));
-    QImageWriter writer(&device, "png");
-    return writer.write(image);
+    // Encoded in memory: libpng words a failed write in a warning of its own,
+    // and a failure is reported once, by the device's writer.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !QImageWriter(&buffer, "png").write(image)) {
+        return false;
+    }
+    return device.write(png) == png.size();
 }
 
 bool writeRaw16(const Map& map, QIODevice& device)

@@ -4,6 +4,7 @@
 #include "terrain/map.h"
 #include "world/filterrecords.h"
 #include "world/jsonchecker.h"
+#include "world/safefiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -342,18 +343,22 @@ bool parseObject(JsonChecker& check, const QByteArray& json, QJsonObject& object
     return true;
 }
 
+QString tooLarge(qint64 bytes)
+{
+    return QStringLiteral("too large (%1 bytes; a world or filter file has at most %2)")
+        .arg(bytes)
+        .arg(MaxFileBytes);
+}
+
 // The whole file's contents, refusing files too large to be what they claim.
 bool readWholeFile(JsonChecker& check, const QString& path, QByteArray& contents)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return check.fail(QStringLiteral("cannot open: %1").arg(file.errorString()));
+    QFile file;
+    if (const QString problem = openRegularFile(path, file); !problem.isEmpty()) {
+        return check.fail(QStringLiteral("cannot open: %1").arg(problem));
     }
     if (file.size() > MaxFileBytes) {
-        return check.fail(QStringLiteral("too large (%1 bytes; a world or filter file has at "
-                                         "most %2)")
-                              .arg(file.size())
-                              .arg(MaxFileBytes));
+        return check.fail(tooLarge(file.size()));
     }
     contents = file.read(MaxFileBytes + 1);
     if (contents.size() > MaxFileBytes) {
@@ -461,6 +466,38 @@ Reading read(const QString& path)
 FilterReading readFilter(const QString& path)
 {
     return readNamed(path, &filterFromJson);
+}
+
+namespace {
+
+// Why the reader would refuse these contents, in its own words.
+QString refusalOf(const QByteArray& json)
+{
+    return json.size() > MaxFileBytes ? tooLarge(json.size()) : fromJson(json).error;
+}
+
+QString notWritten(const QString& path, const QString& refusal)
+{
+    return QStringLiteral("%1: cannot write: %2 (Terravik would refuse to open the file)")
+        .arg(QDir::toNativeSeparators(path), refusal);
+}
+
+} // namespace
+
+QString reopenProblem(const QString& path, const WorldRecipe& recipe)
+{
+    const QString refusal = refusalOf(toJson(recipe));
+    return refusal.isEmpty() ? refusal : notWritten(path, refusal);
+}
+
+QString save(const QString& path, const WorldRecipe& recipe)
+{
+    const QByteArray json = toJson(recipe);
+    if (const QString refusal = refusalOf(json); !refusal.isEmpty()) {
+        return notWritten(path, refusal);
+    }
+    return writeFileSafely(path,
+                           [&](QIODevice& device) { return device.write(json) == json.size(); });
 }
 
 } // namespace WorldFile

@@ -41,4 +41,12 @@ FilterReading filterFromJson(const QByteArray& json);
 Reading read(const QString& path);
 FilterReading readFilter(const QString& path);
 
+// Writes the recipe's world file at path; an empty text on success, else one
+// line naming the file and the problem. A world file that this reader would
+// refuse to open is never written: the message then gives the reader's reason.
+QString save(const QString& path, const WorldRecipe& recipe);
+// The message save would give for a recipe beyond the reader's bounds, empty
+// when its file would open: for checking before a long build.
+QString reopenProblem(const QString& path, const WorldRecipe& recipe);
+
 } // namespace WorldFile

@@ -8,6 +8,9 @@
 #include "world/worldfile.h"
 
 #include <QProcess>
+#include <cerrno>
+#include <sched.h>
+#include <sys/mount.h>
 
 using namespace WindowDriver;
 
@@ -34,12 +37,17 @@ QString runFileDialog(QAction* action, const QString& path, const QString& nameF
         }
         auto* files = qobject_cast<QFileDialog*>(dialog);
         auto* box = qobject_cast<QMessageBox*>(dialog);
-        if (files != nullptr) {
+        if (box != nullptr && box->button(QMessageBox::Yes) != nullptr) {
+            // The file dialog asks before it lets a file be replaced.
+            box->button(QMessageBox::Yes)->click();
+        } else if (files != nullptr) {
             if (!nameFilter.isEmpty()) {
                 files->selectNameFilter(nameFilter);
             }
             files->selectFile(path);
-            dialog->accept();
+            // Queued, so that this timer, no longer busy, can answer the
+            // question the file dialog asks before it replaces a file.
+            QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
         } else {
             warning = box != nullptr ? box->text() : QStringLiteral("an unexpected dialog");
             dialog->reject();
@@ -89,6 +97,46 @@ QByteArray worldBits(const GLWidget& view)
     }
     return bits;
 }
+
+// A 64 KiB disk mounted at path for this thread and the processes it starts,
+// in a mount namespace of its own (as root), so that a full disk harms nobody.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(const QString& path) : path_(QFile::encodeName(path))
+    {
+        if (!QDir().mkpath(path) || ::unshare(CLONE_NEWNS) != 0 ||
+            ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", path_.constData(), "tmpfs", 0, "size=64k") != 0) {
+            problem_ = qt_error_string(errno);
+            path_.clear();
+        }
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    ~SmallDisk()
+    {
+        if (!path_.isEmpty()) {
+            ::umount2(path_.constData(), MNT_DETACH);
+        }
+    }
+
+    const QString& problem() const { return problem_; }
+
+    void fill() const
+    {
+        QFile filler(QFile::decodeName(path_ + "/.filler"));
+        const QByteArray block(4096, '\0');
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            while (filler.write(block) == block.size()) {
+            }
+        }
+    }
+
+private:
+    QByteArray path_;
+    QString problem_;
+};
 
 } // namespace
 
@@ -252,6 +300,33 @@ private slots:
                  qPrintable(problem));
         QCOMPARE(worldBits(view()), before);
         QCOMPARE(window_->windowTitle(), QStringLiteral("Terravik[*]"));
+    }
+
+    // A save that finds the disk full says why in one line and leaves the
+    // world file saved before as it was, with nothing beside it.
+    void savingOnAFullDiskKeepsTheSavedFile()
+    {
+        const SmallDisk disk(file("disk"));
+        if (!disk.problem().isEmpty()) {
+            QSKIP(qPrintable(QStringLiteral("a small disk of the test's own needs a private mount "
+                                            "namespace (as root): %1")
+                                 .arg(disk.problem())));
+        }
+        QVERIFY(runNewWorld(*window_, {1, QStringLiteral("kept"), 30, 30}));
+        const QString path = file("disk/w.terravik");
+        QCOMPARE(runFileDialog(form().actionSaveWorld, path), QString());
+        const QByteArray saved = contentsOf(path);
+        QVERIFY(!saved.isEmpty());
+        disk.fill();
+        dropAndRunToEnd(10, 10);
+        const QString problem = runFileDialog(form().actionSaveWorld, path);
+        QVERIFY2(problem.endsWith(QStringLiteral("w.terravik: cannot write: No space left on "
+                                                 "device")) &&
+                     !problem.contains(QLatin1Char('\n')),
+                 qPrintable(problem));
+        QCOMPARE(contentsOf(path), saved);
+        QCOMPARE(QDir(file("disk")).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{".filler", "w.terravik"}));
     }
 
     // The window's exports are byte for byte those of the command line for

@@ -2,7 +2,7 @@
 #include "drop/waterdrop.h"
 #include "filters/filtermatrix.h"
 #include "terrain/map.h"
-#include "world/safewrite.h"
+#include "world/safefiles.h"
 #include "world/world.h"
 #include "world/worldbuild.h"
 #include "world/worldfile.h"
@@ -220,6 +220,61 @@ private slots:
         QVERIFY(WorldFile::read(huge).error.startsWith(huge + QStringLiteral(": too large")));
         const QString missing = folder.filePath(QStringLiteral("missing.json"));
         QVERIFY(WorldFile::readFilter(missing).error.startsWith(missing + QStringLiteral(": ")));
+    }
+
+    // What save writes, read opens: a recipe beyond the reader's bounds is
+    // refused with the reader's own reason, and the old file stays.
+    void worldFilesAreSavedOnlyIfTheyOpenAgain_data()
+    {
+        QTest::addColumn<int>("filters");
+        QTest::addColumn<int>("drops");
+        QTest::addColumn<qint64>("lastDropSteps");
+        QTest::addColumn<int>("seedBytes");
+        QTest::addColumn<QString>("refusal");
+        // Every drop but the last moves 2,000 steps.
+        QTest::newRow("at every bound") << 1000 << 10000 << qint64(2000) << 8 << QString();
+        QTest::newRow("1,001 filters")
+            << 1001 << 1 << qint64(0) << 8 << "\"filters\" holds more than 1000 filters";
+        QTest::newRow("10,001 drops")
+            << 0 << 10001 << qint64(0) << 8 << "\"drops\" holds more than 10000 drops";
+        QTest::newRow("20,000,001 steps")
+            << 0 << 10000 << qint64(2001) << 8 << "\"drops\" take more than 20000000 steps in all";
+        QTest::newRow("over 16 MiB")
+            << 0 << 0 << qint64(0) << 16 * 1024 * 1024 << "too large (16777";
+    }
+
+    void worldFilesAreSavedOnlyIfTheyOpenAgain()
+    {
+        QFETCH(int, filters);
+        QFETCH(int, drops);
+        QFETCH(qint64, lastDropSteps);
+        QFETCH(int, seedBytes);
+        QFETCH(QString, refusal);
+        WorldRecipe recipe;
+        recipe.origin = {1, SeedRecord::ofText(QByteArray(seedBytes, 's')), 9, 9};
+        recipe.filters.assign(std::size_t(filters), filterOf(QStringLiteral("Mean"), 1, 1));
+        recipe.drops.assign(std::size_t(drops), DropRecord{1.0f, 1.5f, 2000});
+        if (drops > 0) {
+            recipe.drops.back().steps = lastDropSteps;
+        }
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("w.terravik"));
+        QVERIFY(writeFileSafely(path, [](QIODevice& d) { return d.write("old") == 3; }).isEmpty());
+        const QString problem = WorldFile::save(path, recipe);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        if (refusal.isEmpty()) {
+            QCOMPARE(problem, QString());
+            const WorldFile::Reading reading = WorldFile::read(path);
+            QCOMPARE(reading.error, QString());
+            QVERIFY(reading.recipe == recipe);
+        } else {
+            QVERIFY2(
+                problem.startsWith(path + QStringLiteral(": cannot write: ") + refusal) &&
+                    problem.endsWith(QStringLiteral("(Terravik would refuse to open the file)")),
+                qPrintable(problem.left(200)));
+            QCOMPARE(file.readAll(), QByteArray("old"));
+        }
     }
 
     void failedWritesLeaveTheOldFile()
