@@ -75,6 +75,11 @@ bool onCells(const ErosionGrid& grid, float x, float y)
 
 } // namespace
 
+bool everyHeightErodible(const float* heights, std::size_t count)
+{
+    return std::all_of(heights, heights + count, isErodible);
+}
+
 ErosionBrush::ErosionBrush(double radius)
 {
     // Points nearer than the radius; a radius of at most 1 is the centre alone.
@@ -103,12 +108,12 @@ ErosionBrush::ErosionBrush(double radius)
 // Taking subtracts from the heights and adds to the erosion mask; laying down
 // adds to both the heights and the deposition mask.
 template <bool Take>
-void ErosionBrush::spread(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const
+float ErosionBrush::spread(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const
 {
     const auto r = std::uint32_t(reach_);
-    if (x < r || y < r || x + r >= grid.width || y + r >= grid.length) {
-        spreadClipped<Take>(grid, x, y, amount);
-        return;
+    if (!grid.everyHeightErodible || x < r || y < r || x + r >= grid.width ||
+        y + r >= grid.length) {
+        return spreadChecked<Take>(grid, x, y, amount);
     }
     const std::size_t centre = std::size_t(x) * grid.length + y;
     float* mask = Take ? grid.erosion : grid.deposition;
@@ -126,17 +131,19 @@ void ErosionBrush::spread(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, f
             }
         }
     }
+    return amount;
 }
 
 template <bool Take>
-void ErosionBrush::spreadClipped(ErosionGrid& grid, std::uint32_t x, std::uint32_t y,
-                                 float amount) const
+float ErosionBrush::spreadChecked(ErosionGrid& grid, std::uint32_t x, std::uint32_t y,
+                                  float amount) const
 {
     const auto inside = [&](const Row& row, int dy) {
         const std::int64_t px = std::int64_t(x) + row.dx;
         const std::int64_t py = std::int64_t(y) + dy;
         return px >= 0 && px < std::int64_t(grid.width) && py >= 0 &&
-               py < std::int64_t(grid.length);
+               py < std::int64_t(grid.length) &&
+               isErodible(grid.heights[std::size_t(px) * grid.length + std::size_t(py)]);
     };
     double total = 0.0;
     for (const Row& row : rows_) {
@@ -145,6 +152,9 @@ void ErosionBrush::spreadClipped(ErosionGrid& grid, std::uint32_t x, std::uint32
                 total += rawWeights_[row.firstWeight + std::size_t(dy + row.halfSpan)];
             }
         }
+    }
+    if (total == 0.0) {
+        return 0.0f;
     }
     float* mask = Take ? grid.erosion : grid.deposition;
     for (const Row& row : rows_) {
@@ -162,6 +172,7 @@ void ErosionBrush::spreadClipped(ErosionGrid& grid, std::uint32_t x, std::uint32
             }
         }
     }
+    return amount;
 }
 
 DropletModel::DropletModel(const DropletConstants& constants, double radius)
@@ -239,8 +250,7 @@ template <bool Masks> float DropletModel::runFrom(ErosionGrid& grid, float px, f
             if (!(amount < -drop)) {
                 amount = -drop;
             }
-            sediment = sediment + amount;
-            brush_.erode(grid, cell.nearestX(), cell.nearestY(), amount);
+            sediment = sediment + brush_.erode(grid, cell.nearestX(), cell.nearestY(), amount);
         }
         const float speed2 = speed * speed - drop * c.gravityPerHeight;
         speed = std::sqrt(speed2 > 0.0f ? speed2 : 0.0f);
@@ -250,8 +260,8 @@ template <bool Masks> float DropletModel::runFrom(ErosionGrid& grid, float px, f
         cell = Cell(grid, px, py);
     }
     // What it still carries, spread like what it took so that no spike stays.
-    if (sediment != 0.0f) {
-        brush_.layDown(grid, cell.nearestX(), cell.nearestY(), sediment);
+    if (sediment == 0.0f) {
+        return 0.0f;
     }
-    return 0.0f;
+    return sediment - brush_.layDown(grid, cell.nearestX(), cell.nearestY(), sediment);
 }

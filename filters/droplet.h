@@ -15,6 +15,8 @@ struct ErosionGrid
     float* flow = nullptr;
     std::uint32_t width = 0;
     std::uint32_t length = 0;
+    // When some height is not erodible, every brush checks each of its points.
+    bool everyHeightErodible = false;
 
     bool hasMasks() const { return erosion != nullptr; }
 };
@@ -28,6 +30,8 @@ inline bool isErodible(float height)
     return height >= -kErodibleHeight && height <= kErodibleHeight;
 }
 
+bool everyHeightErodible(const float* heights, std::size_t count);
+
 // The points a droplet takes material from: those nearer than the radius to
 // the node it stands by, each weighted by radius - distance, the weights
 // normalised to sum to one. Rows run along x, each a contiguous span along y.
@@ -40,16 +44,18 @@ public:
     int reach() const { return reach_; }
 
     // Takes amount * weight from each point of the brush around node (x, y)
-    // (and adds it to the erosion mask). Near the map's edge only the points on
-    // the map take part, their weights normalised again among themselves.
-    void erode(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const
+    // (and adds it to the erosion mask). Near the map's edge, or next to
+    // heights that are not erodible, only the erodible points on the map take
+    // part, their weights normalised again among themselves. Returns what it
+    // took: amount, or 0 when no point could take part.
+    float erode(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const
     {
-        spread<true>(grid, x, y, amount);
+        return spread<true>(grid, x, y, amount);
     }
     // Adds amount * weight to the same points (and to the deposition mask).
-    void layDown(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const
+    float layDown(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const
     {
-        spread<false>(grid, x, y, amount);
+        return spread<false>(grid, x, y, amount);
     }
 
 private:
@@ -61,9 +67,9 @@ private:
     };
 
     template <bool Take>
-    void spread(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const;
+    float spread(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const;
     template <bool Take>
-    void spreadClipped(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const;
+    float spreadChecked(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const;
 
     int reach_ = 0;
     std::vector<Row> rows_;
@@ -93,9 +99,10 @@ class DropletModel
 public:
     DropletModel(const DropletConstants& constants, double radius);
 
-    // Runs one droplet from (x, y) to its end and returns the sediment it
-    // carried over the map's edge (0 when it ended on the map). A start off
-    // the map's cells does nothing.
+    // Runs one droplet from (x, y) to its end and returns the sediment it did
+    // not lay down on the map: what it carried over the edge, or (next to
+    // heights that are not erodible) found no point to lie on. A start off the
+    // map's cells does nothing.
     float run(ErosionGrid& grid, float x, float y) const;
 
     // How many points beyond its start cell a droplet can read or change,

@@ -326,6 +326,7 @@ HydraulicErosion::Outcome HydraulicErosion::erode(const Map& input, Map& output,
     grid.heights = heights.data();
     grid.width = input.width();
     grid.length = input.length();
+    grid.everyHeightErodible = everyHeightErodible(heights.data(), heights.size());
     if (run.masks != nullptr && run.masks->fits(input)) {
         grid.erosion = run.masks->erosion.data();
         grid.deposition = run.masks->deposition.data();
