@@ -191,10 +191,10 @@ int DropletModel::reach(std::uint32_t mapSide) const
     return constants_.lifetime + slack + 1 + brush_.reach();
 }
 
-float DropletModel::run(ErosionGrid& grid, float x, float y) const
+DropletModel::Run DropletModel::run(ErosionGrid& grid, float x, float y) const
 {
     if (grid.width < 2 || grid.length < 2 || !onCells(grid, x, y)) {
-        return 0.0f;
+        return {};
     }
     return grid.hasMasks() ? runFrom<true>(grid, x, y) : runFrom<false>(grid, x, y);
 }
@@ -204,7 +204,8 @@ float DropletModel::run(ErosionGrid& grid, float x, float y) const
 // a cell it reads has a corner that is not erodible (inf, NaN or beyond
 // 2^64): it never reads or moves such heights, so non-finite ones cannot
 // spread. Wherever it ends on the map it lays down what it still carries.
-template <bool Masks> float DropletModel::runFrom(ErosionGrid& grid, float px, float py) const
+template <bool Masks>
+DropletModel::Run DropletModel::runFrom(ErosionGrid& grid, float px, float py) const
 {
     const DropletConstants& c = constants_;
     float dx = 0.0f;
@@ -213,7 +214,8 @@ template <bool Masks> float DropletModel::runFrom(ErosionGrid& grid, float px, f
     float water = 1.0f;
     float sediment = 0.0f;
     Cell cell(grid, px, py);
-    for (int step = 0; step < c.lifetime && cell.erodible(); ++step) {
+    int step = 0;
+    for (; step < c.lifetime && cell.erodible(); ++step) {
         const float height = cell.height();
         dx = dx * c.inertia - cell.gradientX() * c.gradientWeight;
         dy = dy * c.inertia - cell.gradientY() * c.gradientWeight;
@@ -230,7 +232,7 @@ template <bool Masks> float DropletModel::runFrom(ErosionGrid& grid, float px, f
             addBilinear(grid.flow, grid.length, cell, water);
         }
         if (!onCells(grid, nx, ny)) {
-            return sediment;
+            return {sediment, step + 1};
         }
         const Cell next(grid, nx, ny);
         if (!next.erodible()) {
@@ -261,7 +263,7 @@ template <bool Masks> float DropletModel::runFrom(ErosionGrid& grid, float px, f
     }
     // What it still carries, spread like what it took so that no spike stays.
     if (sediment == 0.0f) {
-        return 0.0f;
+        return {0.0f, step};
     }
-    return sediment - brush_.layDown(grid, cell.nearestX(), cell.nearestY(), sediment);
+    return {sediment - brush_.layDown(grid, cell.nearestX(), cell.nearestY(), sediment), step};
 }

@@ -99,18 +99,26 @@ class DropletModel
 public:
     DropletModel(const DropletConstants& constants, double radius);
 
-    // Runs one droplet from (x, y) to its end and returns the sediment it did
-    // not lay down on the map: what it carried over the edge, or (next to
-    // heights that are not erodible) found no point to lie on. A start off the
-    // map's cells does nothing.
-    float run(ErosionGrid& grid, float x, float y) const;
+    // What one droplet did besides changing the grid.
+    struct Run
+    {
+        // The sediment it did not lay down on the map: what it carried over
+        // the edge, or (next to heights that are not erodible) found no point
+        // to lie on.
+        float lost = 0.0f;
+        int steps = 0;
+    };
+
+    // Runs one droplet from (x, y) to its end. A start off the map's cells
+    // does nothing.
+    Run run(ErosionGrid& grid, float x, float y) const;
 
     // How many points beyond its start cell a droplet can read or change,
     // along either axis, on a map whose longer side is mapSide.
     int reach(std::uint32_t mapSide) const;
 
 private:
-    template <bool Masks> float runFrom(ErosionGrid& grid, float x, float y) const;
+    template <bool Masks> Run runFrom(ErosionGrid& grid, float x, float y) const;
 
     DropletConstants constants_;
     ErosionBrush brush_;

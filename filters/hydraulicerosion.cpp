@@ -205,19 +205,28 @@ private:
     std::uint64_t batches_ = 0;
 };
 
-// The droplets of one tile, in their fixed order; what they carried off.
-double runTile(const Tile& tile, const DropletModel& model, ErosionGrid& grid)
+// What the droplets of a tile carried off and how far they went.
+struct TileRun
+{
+    double carriedOff = 0.0;
+    std::uint64_t steps = 0;
+};
+
+// The droplets of one tile, in their fixed order.
+TileRun runTile(const Tile& tile, const DropletModel& model, ErosionGrid& grid)
 {
     RandomStream random(tile.streamKey);
     const std::uint64_t cells = std::uint64_t(tile.width) * tile.length;
-    double carriedOff = 0.0;
+    TileRun result;
     for (std::uint64_t i = 0; i < tile.droplets; ++i) {
         const std::uint64_t cell = random.below(cells);
         const float x = inCell(tile.x0 + std::uint32_t(cell / tile.length), random.fraction());
         const float y = inCell(tile.y0 + std::uint32_t(cell % tile.length), random.fraction());
-        carriedOff += double(model.run(grid, x, y));
+        const DropletModel::Run run = model.run(grid, x, y);
+        result.carriedOff += double(run.lost);
+        result.steps += std::uint64_t(run.steps);
     }
-    return carriedOff;
+    return result;
 }
 
 // The tiles of one colour, the busiest first so that the last ones to start
@@ -342,17 +351,18 @@ HydraulicErosion::Outcome HydraulicErosion::erode(const Map& input, Map& output,
                                        model.reach(std::max(input.width(), input.length())));
         for (std::uint64_t batch = 0; batch < schedule.batches(); ++batch) {
             const std::vector<Tile> tiles = schedule.tilesOf(batch);
-            std::vector<double> carriedOff(tiles.size(), 0.0);
+            std::vector<TileRun> runs(tiles.size());
             for (int colour = 0; colour < 4; ++colour) {
                 const std::vector<std::size_t> chosen = tilesOfColour(tiles, colour);
                 ParallelRanges::run(chosen.size(), 1, [&](std::size_t begin, std::size_t end) {
                     for (std::size_t i = begin; i < end; ++i) {
-                        carriedOff[chosen[i]] = runTile(tiles[chosen[i]], model, grid);
+                        runs[chosen[i]] = runTile(tiles[chosen[i]], model, grid);
                     }
                 });
             }
-            for (const double carried : carriedOff) {
-                outcome.carriedOff += carried;
+            for (const TileRun& run : runs) {
+                outcome.carriedOff += run.carriedOff;
+                outcome.steps += run.steps;
             }
             if (!advance(run.progress, double(batch + 1) / double(schedule.batches()))) {
                 outcome.finished = false;

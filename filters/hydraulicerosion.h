@@ -4,6 +4,7 @@
 #include "filters/filtersettings.h"
 
 #include <QString>
+#include <cstdint>
 
 // Rain that carves the land: the standard particle model of hydraulic erosion.
 // Each droplet starts at a seeded random point with water 1 and speed 1, moves
@@ -64,6 +65,8 @@ public:
         // Sediment the droplets took over the map's edge: by this much the
         // heights' sum went down.
         double carriedOff = 0.0;
+        // Steps the droplets made, all together.
+        std::uint64_t steps = 0;
         // False when the run was cancelled before its end.
         bool finished = true;
     };

@@ -182,18 +182,21 @@ private slots:
         QTest::addColumn<int>("lifetime");
         QTest::addColumn<bool>("leaves");
         QTest::addColumn<bool>("changes");
+        QTest::addColumn<int>("steps");
         const auto slope = [](int width) {
             return [=] { return makeMap(width, 24, [](int x, int) { return -0.05f * float(x); }); };
         };
         QTest::newRow("down a slope, ends on the map")
-            << MapMaker(slope(40)) << 20 << false << true;
-        QTest::newRow("down a slope, over the edge") << MapMaker(slope(12)) << 20 << true << true;
+            << MapMaker(slope(40)) << 20 << false << true << 20;
+        // From x = 3.5 the eighth step reaches 11.5, past the last cell.
+        QTest::newRow("down a slope, over the edge")
+            << MapMaker(slope(12)) << 20 << true << true << 8;
         QTest::newRow("flat ground: no way to go")
             << MapMaker([] { return makeMap(24, 24, [](int, int) { return 1.0f; }); }) << 20
-            << false << false;
+            << false << false << 0;
         QTest::newRow("a NaN across its way ends it where it stands") << MapMaker([] {
             return makeMap(40, 24, [](int x, int) { return x == 8 ? kNaN : -0.05f * x; });
-        }) << 20 << false << true;
+        }) << 20 << false << true << 3;
     }
     void oneDroplet()
     {
@@ -201,12 +204,15 @@ private slots:
         QFETCH(int, lifetime);
         QFETCH(bool, leaves);
         QFETCH(bool, changes);
+        QFETCH(int, steps);
         const auto map = terrain();
         DropletGrid grid(*map);
         const std::vector<float> before = grid.heights;
-        const float carriedOff =
+        const DropletModel::Run run =
             DropletModel(plainConstants(0.3f, lifetime), 3.0).run(grid.grid, 3.5f, 10.5f);
+        const float carriedOff = run.lost;
 
+        QCOMPARE(run.steps, steps);
         QCOMPARE(carriedOff > 0.0f, leaves);
         QCOMPARE(grid.heights != before, changes);
         // What it took and what it laid down differ by what it carried off.
