@@ -311,8 +311,11 @@ void ThermalErosion::applyWithin(const Map& input, Map& output, const FilterRun&
     if (run.masks != nullptr && run.masks->fits(input)) {
         addToMasks(*run.masks, input.points(), current, length);
     }
+    // Walls neither gave nor took, but arithmetic would quieten a signalling
+    // NaN: they are copied as they came.
     std::vector<MapPoint>& points = output.points();
     for (std::size_t i = 0; i < points.size(); ++i) {
-        points[i].setZ(*current.at(i / length, i % length));
+        const float before = input.points()[i].z();
+        points[i].setZ(isErodible(before) ? *current.at(i / length, i % length) : before);
     }
 }
