@@ -53,14 +53,16 @@ struct Vector
     }
 };
 
-// The map with a frame of one point of +inf all round, which neither gives
-// nor takes: every point then has four neighbours and no loop tests an edge.
+// The map's heights with walls (heights that are not erodible) held as NaN,
+// and a frame of NaN all round: a difference with a NaN is never above the
+// talus, so walls and the frame neither give nor take, every point has four
+// neighbours and no loop tests an edge or a wall.
 class FramedHeights
 {
 public:
     FramedHeights(std::uint32_t width, std::uint32_t length)
         : width_(width), length_(length), stride_(std::size_t(length) + 2),
-          values_((std::size_t(width) + 2) * stride_, std::numeric_limits<float>::infinity())
+          values_((std::size_t(width) + 2) * stride_, std::numeric_limits<float>::quiet_NaN())
     {}
 
     std::size_t stride() const { return stride_; }
@@ -76,7 +78,8 @@ public:
         for (std::size_t x = 0; x < width_; ++x) {
             float* column = at(x, 0);
             for (std::size_t y = 0; y < length_; ++y) {
-                column[y] = points[x * length_ + y].z();
+                const float height = points[x * length_ + y].z();
+                column[y] = isErodible(height) ? height : std::numeric_limits<float>::quiet_NaN();
             }
         }
     }
@@ -100,11 +103,8 @@ public:
     template <typename K>
     typename K::Value excess(typename K::Value high, typename K::Value low) const
     {
-        const auto limit = K::splat(kErodibleHeight);
         const typename K::Value over = high - low - K::splat(talus_);
-        return K::select((over > K::splat(0.0f)) & (high <= limit) & (high >= -limit) &
-                             (low <= limit) & (low >= -limit),
-                         over, K::splat(0.0f));
+        return K::select(over > K::splat(0.0f), over, K::splat(0.0f));
     }
 
     // Per point of column x: its share (what it gives each lower neighbour
