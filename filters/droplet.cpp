@@ -57,7 +57,7 @@ void addBilinear(float* values, std::uint32_t length, const Cell& cell, float am
     v[length + 1] = v[length + 1] + amount * (cell.fx * cell.fy);
 }
 
-void layDown(ErosionGrid& grid, const Cell& cell, float amount, bool masks)
+void depositOnCell(ErosionGrid& grid, const Cell& cell, float amount, bool masks)
 {
     if (amount == 0.0f) {
         return;
@@ -245,7 +245,7 @@ DropletModel::Run DropletModel::runFrom(ErosionGrid& grid, float px, float py) c
             const float amount =
                 drop > 0.0f ? std::min(drop, sediment) : (sediment - capacity) * c.depositionRate;
             sediment = sediment - amount;
-            layDown(grid, cell, amount, Masks);
+            depositOnCell(grid, cell, amount, Masks);
         } else {
             // Never more than the drop itself, so it cannot dig below where it goes.
             float amount = (capacity - sediment) * c.erosionRate;
