@@ -10,7 +10,7 @@ root="$(cd "$here/.." && pwd)"
 source "$here/setup.sh"
 
 seconds="${1:-300}"
-targets=(fuzz_filters fuzz_drops fuzz_fastpaths fuzz_worldfile)
+targets=(fuzz_filters fuzz_drops fuzz_fastpaths fuzz_worldfile fuzz_erosion)
 
 terravik_install_packages
 build="$root/build-fuzz"

@@ -1,19 +1,25 @@
 // Every golden world made through the New world command's generator table and
 // hashed (FNV-1a-32 over its heights' float bits, low byte first) against the
 // table, which golden_worlds.py reckons with an independent model; then the
-// seed and the draws at boundaries a world meets once in billions. Last, some
+// seed and the draws at boundaries a world meets once in billions. Then some
 // of the worlds through filters and with drops run to their end: these have
 // no table, but every build must print the same (check-golden-worlds.sh for
 // compilers and optimisers, check-golden-worlds-arm64.sh for processors).
+// Last, eroded worlds against a table of their own, each eroded on one thread
+// and on three.
 #include "drop/droprun.h"
 #include "drop/waterdrop.h"
+#include "filters/erosionmasks.h"
 #include "filters/filtermatrix.h"
 #include "filters/filterpipeline.h"
+#include "filters/hydraulicerosion.h"
+#include "filters/thermalerosion.h"
 #include "generators/generatorchoice.h"
 #include "generators/mersennedraws.h"
 #include "terrain/platformrandom.h"
 
 #include <QByteArray>
+#include <QThreadPool>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -146,6 +152,78 @@ void printDropPaths(const World& world, const FilterCase& filterCase)
     }
 }
 
+std::unique_ptr<Filter> hydraulic(const char* seed, int droplets, int lifetime, double radius,
+                                  double inertia)
+{
+    HydraulicErosion::Settings settings;
+    settings.seed = seed;
+    settings.droplets = droplets;
+    settings.lifetime = lifetime;
+    settings.radius = radius;
+    settings.inertia = inertia;
+    auto filter = std::make_unique<HydraulicErosion>();
+    filter->setSettings(settings);
+    return filter;
+}
+
+std::unique_ptr<Filter> thermal(double angle, int iterations, double rate)
+{
+    auto filter = std::make_unique<ThermalErosion>();
+    filter->setSettings({angle, iterations, rate});
+    return filter;
+}
+
+// An eroded world: a golden world through a list of erosion filters; its
+// checksum covers the heights and then the three masks.
+struct ErodedWorld
+{
+    std::uint32_t checksum;
+    const char* name;
+    std::size_t world; // in kWorlds
+    FilterList (*filters)();
+};
+
+template <typename... Filters> FilterList listOf(Filters... filters)
+{
+    FilterList list;
+    (list.push_back(std::move(filters)), ...);
+    return list;
+}
+
+// Sizes and lifetimes that make several tiles of each colour, so that the
+// three threads share the work.
+// clang-format off
+const ErodedWorld kErodedWorlds[] = {
+    {0xa485c3d2u, "hydraulic defaults, peaks abc 50x50", 5,
+     [] { return listOf(std::unique_ptr<Filter>(std::make_unique<HydraulicErosion>())); }},
+    {0x936d54a4u, "hydraulic short, chain Terravik 99x99", 11,
+     [] { return listOf(hydraulic("Terravik", 30000, 12, 2.5, 0.1)); }},
+    {0xc2ecbf27u, "hydraulic wide, random abc 50x50", 0,
+     [] { return listOf(hydraulic("x", 5000, 6, 4.0, 0.6)); }},
+    {0x1d879f24u, "thermal defaults, peaks Terravik 99x99", 6,
+     [] { return listOf(std::unique_ptr<Filter>(std::make_unique<ThermalErosion>())); }},
+    {0xa6e3cfa2u, "thermal 25 degrees, chain abc 50x50", 10,
+     [] { return listOf(thermal(25.0, 100, 1.0)); }},
+    {0x59ba4607u, "thermal, hydraulic, chain Terravik 99x99", 11,
+     [] { return listOf(thermal(50.0, 20, 0.5), hydraulic("both", 20000, 10, 3.0, 0.3)); }},
+};
+// clang-format on
+
+std::uint32_t erodedChecksum(const ErodedWorld& eroded, int threads)
+{
+    QThreadPool::globalInstance()->setMaxThreadCount(threads);
+    const auto base = build(kWorlds[eroded.world]);
+    ErosionMasks masks;
+    masks.resetFor(*base);
+    const FilterList filters = eroded.filters();
+    std::uint32_t hash = checksum(*applyFilterList(*base, filters, {nullptr, &masks}));
+    for (const std::vector<float>* mask : {&masks.erosion, &masks.deposition, &masks.flow}) {
+        for (const float value : *mask)
+            hash = hashed(hash, value);
+    }
+    return hash;
+}
+
 // Draws on the given raw outputs; true when all of them, and no more, were taken.
 template <typename Draw> bool drawsOn(std::vector<std::uint32_t> outputs, Draw draw)
 {
@@ -210,5 +288,14 @@ int main()
     printDropPaths(kWorlds[0], kFilters[0]);
     printDropPaths(kWorlds[5], kFilters[1]);
     printDropPaths(kWorlds[10], kFilters[2]);
+
+    for (const ErodedWorld& eroded : kErodedWorlds) {
+        const std::uint32_t one = erodedChecksum(eroded, 1);
+        const std::uint32_t three = erodedChecksum(eroded, 3);
+        std::printf("%-48s 0x%08x%s%s\n", eroded.name, unsigned(one),
+                    one == eroded.checksum ? "" : " differs from the table",
+                    one == three ? "" : " and from three threads'");
+        failures += one == eroded.checksum && one == three ? 0 : 1;
+    }
     return failures == 0 ? 0 : 1;
 }
