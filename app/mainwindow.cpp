@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/backgroundbuild.h"
 #include "app/mainwindowform.h"
 #include "app/newworlddialog.h"
 #include "app/preferences.h"
@@ -8,7 +9,10 @@
 #include "drop/droprun.h"
 #include "drop/waterdrop.h"
 #include "exports/exportformat.h"
+#include "exports/maskimages.h"
 #include "filters/editfilterdialog.h"
+#include "filters/erosionmasks.h"
+#include "filters/filterdialogs.h"
 #include "filters/filtermatrix.h"
 #include "filters/filterpresets.h"
 #include "terrain/map.h"
@@ -34,6 +38,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QUndoStack>
+#include <algorithm>
 
 namespace {
 
@@ -57,6 +62,10 @@ QString withSuffix(const QString& path, const QString& suffix)
 {
     return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + suffix : path;
 }
+
+// Worlds of more points than this are built off the window's thread.
+constexpr std::uint64_t BackgroundPoints = 256 * 256;
+constexpr int StatusMilliseconds = 10000;
 
 // A history step keeps two recipes, not maps, so even a long history stays
 // small; past this many steps the oldest are forgotten.
@@ -95,6 +104,8 @@ MainWindow::MainWindow(QWidget* parent)
 {
     form_->setupForm(this);
     history_ = new QUndoStack(this);
+    build_ = new BackgroundBuild(form_->statusBar, this);
+    connect(build_, &BackgroundBuild::runningChanged, this, &MainWindow::setBuilding);
     history_->setUndoLimit(HistorySteps);
     connect(form_->actionUndo, &QAction::triggered, history_, &QUndoStack::undo);
     connect(form_->actionRedo, &QAction::triggered, history_, &QUndoStack::redo);
@@ -207,6 +218,11 @@ void MainWindow::on_actionNewWorld_triggered()
         dialog.isRandomSeed() ? SeedRecord::ofClock() : SeedRecord::ofText(dialog.seedText());
     origin.width = std::uint32_t(dialog.mapWidth());
     origin.length = std::uint32_t(dialog.mapLength());
+    if (runsLong(origin, world().filters())) {
+        buildInBackground(tr("New world"), world().terrainJob(origin),
+                          hasLongFilters(world().filters()), [this] { nameWorldFile(QString()); });
+        return;
+    }
     GLWidget* view = form_->widget;
     view->setCursor(Qt::WaitCursor);
     recordStep(tr("New world"), [&] { world().create(origin); });
@@ -214,6 +230,83 @@ void MainWindow::on_actionNewWorld_triggered()
     view->setCursor(Qt::ArrowCursor);
     showWorldState();
     nameWorldFile(QString());
+}
+
+bool MainWindow::runsLong(const WorldOrigin& origin, const FilterList& filters)
+{
+    return std::uint64_t(origin.width) * origin.length > BackgroundPoints ||
+           hasLongFilters(filters);
+}
+
+bool MainWindow::hasLongFilters(const FilterList& filters)
+{
+    return std::any_of(filters.begin(), filters.end(),
+                       [](const auto& filter) { return filter->runsLong(); });
+}
+
+void MainWindow::buildInBackground(const QString& step, TerrainJob job, bool withDialog,
+                                   const std::function<void()>& adopted,
+                                   const std::function<void(TerrainJob::Terrain)>& adopt)
+{
+    GLWidget* view = form_->widget;
+    view->setCursor(Qt::BusyCursor);
+    build_->start(step, std::move(job), withDialog,
+                  [this, step, adopted, adopt](std::optional<TerrainJob::Terrain> terrain) {
+                      GLWidget* view = form_->widget;
+                      if (!terrain) {
+                          view->setCursor(Qt::ArrowCursor);
+                          form_->statusBar->showMessage(tr("%1 cancelled").arg(step),
+                                                        StatusMilliseconds);
+                          return;
+                      }
+                      recordStep(step, [&] {
+                          if (adopt) {
+                              adopt(std::move(*terrain));
+                          } else {
+                              world().adopt(std::move(*terrain));
+                          }
+                      });
+                      showNewTerrain();
+                      adopted();
+                  });
+}
+
+// While a build runs, nothing may change the world it will replace; what each
+// command allowed before comes back afterwards.
+void MainWindow::setBuilding(bool building)
+{
+    QList<QObject*> commands{form_->actionNewWorld,
+                             form_->actionOpenWorld,
+                             form_->actionExport,
+                             form_->menuRecentFiles,
+                             form_->actionUpdate,
+                             form_->actionUndo,
+                             form_->actionRedo,
+                             form_->pushButtonGoutteLancer,
+                             form_->pushButtonGoutteSuivant,
+                             form_->pushButtonGoutteRes,
+                             form_->pushButtonGoutteDynamic,
+                             form_->addFilterButton,
+                             form_->editFilterButton,
+                             form_->removeFilterButton,
+                             form_->moveUpButton,
+                             form_->moveDownButton,
+                             form_->presetsButton,
+                             form_->addErosionButton};
+    if (building) {
+        enabledBeforeBuild_.clear();
+        for (QObject* command : commands) {
+            enabledBeforeBuild_.insert(command, command->property("enabled").toBool());
+            command->setProperty("enabled", false);
+        }
+        return;
+    }
+    for (QObject* command : commands) {
+        command->setProperty("enabled", enabledBeforeBuild_.value(command, true));
+    }
+    // Undo and redo follow the history, which the build may have added to.
+    form_->actionUndo->setEnabled(history_->canUndo());
+    form_->actionRedo->setEnabled(history_->canRedo());
 }
 
 void MainWindow::on_pushButtonGoutteLancer_clicked()
@@ -271,18 +364,8 @@ void MainWindow::on_editFilterButton_clicked()
 {
     GLWidget* view = form_->widget;
     for (const int row : selectedRows(form_->filterListWidget)) {
-        // Only matrix filters are ever added to the list.
-        auto* filter = static_cast<FilterMatrix*>(view->filterAt(row));
-        EditFilterDialog dialog;
-        dialog.setMatrix(filter->getMatrix());
-        dialog.setCustomName(filter->name());
-        dialog.setModal(true);
-        dialog.exec();
-        // The dialog's contents are taken however it was closed.
-        recordStep(tr("Edit filter"), [&] {
-            filter->setMatrix(dialog.matrix());
-            filter->setName(dialog.customName());
-        });
+        Filter* filter = view->filterAt(row);
+        recordStep(tr("Edit filter"), [&] { editFilter(*filter, this); });
     }
     refreshFilterList();
 }
@@ -315,6 +398,11 @@ void MainWindow::on_actionUpdate_triggered()
 {
     GLWidget* view = form_->widget;
     if (!view->hasBaseMap()) {
+        return;
+    }
+    if (runsLong(world().origin(), world().filters())) {
+        buildInBackground(tr("Update"), world().terrainJob(world().origin()),
+                          hasLongFilters(world().filters()), [] {});
         return;
     }
     view->setCursor(Qt::WaitCursor);
@@ -378,14 +466,25 @@ void MainWindow::openWorldFile(const QString& path)
                 .arg(MaxWindowSide));
         return;
     }
+    // The world is as its file has it.
+    const auto opened = [this, path] {
+        history_->setClean();
+        nameWorldFile(path);
+        rememberFile(path);
+    };
+    if (const FilterList filters = makeFilterList(recipe.filters);
+        runsLong(recipe.origin, filters)) {
+        buildInBackground(title, World::recipeJob(recipe), hasLongFilters(filters), opened,
+                          [this, recipe](TerrainJob::Terrain terrain) {
+                              world().adoptRecipe(recipe, std::move(terrain));
+                          });
+        return;
+    }
     GLWidget* view = form_->widget;
     view->setCursor(Qt::WaitCursor);
     recordStep(title, [&] { world().open(recipe); });
     showNewTerrain();
-    // The world is as its file has it.
-    history_->setClean();
-    nameWorldFile(path);
-    rememberFile(path);
+    opened();
 }
 
 void MainWindow::on_actionOpenWorld_triggered()
@@ -468,6 +567,7 @@ bool MainWindow::maySaveChanges()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    build_->cancel();
     if (maySaveChanges()) {
         event->accept();
     } else {
@@ -485,7 +585,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 void MainWindow::dropEvent(QDropEvent* event)
 {
     const QString path = droppedWorldFile(event->mimeData());
-    if (path.isEmpty()) {
+    if (path.isEmpty() || build_->isRunning()) {
         return;
     }
     event->acceptProposedAction();
@@ -532,8 +632,19 @@ void MainWindow::on_actionExport_triggered()
     }
     QFileDialog dialog(this, title, Preferences::lastFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters(exportFileFilters());
+    const QString masksFilter = tr("Erosion masks: NAME-erosion.png, NAME-deposition.png, "
+                                   "NAME-flow.png (*.png)");
+    dialog.setNameFilters(exportFileFilters() << masksFilter);
     if (dialog.exec() == 0 || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    if (dialog.selectedNameFilter() == masksFilter) {
+        QString prefix = dialog.selectedFiles().constFirst();
+        if (prefix.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
+            prefix.chop(4);
+        }
+        Preferences::setLastFolderFrom(prefix);
+        exportMasks(prefix);
         return;
     }
     // A name without extension takes the chosen filter's; any other unknown
@@ -558,6 +669,25 @@ void MainWindow::on_actionExport_triggered()
     }
 }
 
+void MainWindow::exportMasks(const QString& prefix)
+{
+    // The world keeps no masks: its terrain is made again, adding to them.
+    auto masks = std::make_shared<ErosionMasks>();
+    const std::uint32_t width = world().origin().width;
+    const std::uint32_t length = world().origin().length;
+    const FilterList applied = makeFilterList(world().appliedFilters());
+    build_->start(tr("Export"), world().masksJob(masks.get()), hasLongFilters(applied),
+                  [this, masks, width, length, prefix](std::optional<TerrainJob::Terrain> built) {
+                      if (!built) {
+                          return;
+                      }
+                      const QString problem = MaskImages::write(*masks, width, length, prefix);
+                      if (!problem.isEmpty()) {
+                          QMessageBox::warning(this, tr("Export"), problem);
+                      }
+                  });
+}
+
 void MainWindow::on_actionFitWorld_triggered()
 {
     form_->widget->fitWorld();
@@ -567,6 +697,13 @@ void MainWindow::on_actionColourByHeight_toggled(bool on)
 {
     form_->widget->setColourByHeight(on);
     Preferences::setColourByHeight(on);
+}
+
+void MainWindow::on_addErosionMenu_triggered(QAction* kind)
+{
+    const FilterChoice& chosen = erosionChoices().at(std::size_t(kind->data().toInt()));
+    recordStep(tr("Add erosion"), [&] { form_->widget->addFilter(chosen.make()); });
+    refreshFilterList();
 }
 
 void MainWindow::on_presetsMenu_triggered(QAction* preset)

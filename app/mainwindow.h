@@ -1,10 +1,14 @@
 #pragma once
 
+#include "world/world.h"
+
+#include <QHash>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 #include <vector>
 
+class BackgroundBuild;
 class Map;
 class QAction;
 class QUndoStack;
@@ -61,9 +65,22 @@ private slots:
     void on_actionSaveWorldAs_triggered();
     void on_menuRecentFiles_aboutToShow();
     void on_menuRecentFiles_triggered(QAction* action);
+    void on_addErosionMenu_triggered(QAction* kind);
+    void setBuilding(bool building);
 
 private:
     World& world() const;
+    // Whether building this world takes long enough to go off the window's
+    // thread: a large world, or filters that run long.
+    static bool runsLong(const WorldOrigin& origin, const FilterList& filters);
+    // Whether the filters' progress deserves a dialog of its own.
+    static bool hasLongFilters(const FilterList& filters);
+    // Builds job's terrain on the thread pool and, unless cancelled, makes
+    // taking it one history step (adopt takes it; by default the world adopts
+    // it as it is), then calls adopted.
+    void buildInBackground(const QString& step, TerrainJob job, bool withDialog,
+                           const std::function<void()>& adopted,
+                           const std::function<void(TerrainJob::Terrain)>& adopt = {});
     // Runs a change of the world and, when it changed anything, records it in
     // the history as one step named name.
     void recordStep(const QString& name, const std::function<void()>& change);
@@ -79,6 +96,8 @@ private:
     bool saveWorldTo(const QString& path);
     bool saveWorldAs();
     void rememberFile(const QString& path);
+    // Writes what the world's erosion did as PREFIX-erosion.png and the others.
+    void exportMasks(const QString& prefix);
     // False, after telling the user, when there is no world yet.
     bool hasWorld(const QString& title);
     void nameWorldFile(const QString& path);
@@ -95,6 +114,8 @@ private:
 
     std::unique_ptr<MainWindowForm> form_;
     QUndoStack* history_ = nullptr;
+    BackgroundBuild* build_ = nullptr;
+    QHash<QObject*, bool> enabledBeforeBuild_;
     // The state the last step or undo left, which the next step starts from.
     std::shared_ptr<const WorldState> lastState_;
 };

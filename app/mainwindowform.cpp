@@ -1,5 +1,6 @@
 #include "app/mainwindowform.h"
 
+#include "filters/filterdialogs.h"
 #include "filters/filterpresets.h"
 #include "forms/formbuilding.h"
 #include "view/glwidget.h"
@@ -73,6 +74,7 @@ void MainWindowForm::setupForm(QMainWindow* window)
     tabWidget->setCurrentIndex(0);
     createAdditions(window);
     createDocumentActions(window);
+    createErosionButton();
 
     // Last, so that for one click the connections above run before the command.
     QMetaObject::connectSlotsByName(window);
@@ -254,6 +256,9 @@ void MainWindowForm::retranslateForm(QMainWindow* window)
     if (actionUndo != nullptr) {
         retranslateDocumentActions();
     }
+    if (addErosionButton != nullptr) {
+        retranslateErosionButton();
+    }
 }
 
 void MainWindowForm::createAdditions(QMainWindow* window)
@@ -341,6 +346,29 @@ void MainWindowForm::retranslateDocumentActions()
     actionSaveWorldAs->setShortcut(shortcut("Ctrl+Shift+S"));
     menuRecentFiles->setTitle(translated("Open recent"));
     actionClearRecentFiles->setText(translated("Clear"));
+}
+
+void MainWindowForm::createErosionButton()
+{
+    // After Presets, a menu of the erosion kinds.
+    addErosionButton = createNamed<QPushButton>(tabFilters, "addErosionButton");
+    addErosionMenu = createNamed<QMenu>(addErosionButton, "addErosionMenu");
+    for (std::size_t i = 0; i < erosionChoices().size(); ++i) {
+        addErosionMenu->addAction(QString())->setData(int(i));
+    }
+    addErosionButton->setMenu(addErosionMenu);
+    verticalLayout->insertWidget(verticalLayout->indexOf(presetsButton) + 1, addErosionButton);
+    retranslateErosionButton();
+}
+
+void MainWindowForm::retranslateErosionButton()
+{
+    addErosionButton->setText(translated("Add erosion"));
+    const QList<QAction*> kinds = addErosionMenu->actions();
+    for (int i = 0; i < kinds.size(); ++i) {
+        kinds[i]->setText(QCoreApplication::translate("FilterSettingsDialog",
+                                                      erosionChoices()[std::size_t(i)].title));
+    }
 }
 
 // None of these senders is checkable, so the bool they carry is always false:

@@ -79,6 +79,9 @@ struct MainWindowForm
     QAction* actionSaveWorldAs = nullptr;
     QMenu* menuRecentFiles = nullptr;
     QAction* actionClearRecentFiles = nullptr;
+    // Erosion: the filter kinds that reshape the land.
+    QPushButton* addErosionButton = nullptr;
+    QMenu* addErosionMenu = nullptr;
 
     // Builds and wires the whole window, then binds the window's on_<name>_<signal>
     // slots by name, after the form's own connections so that those run first.
@@ -95,6 +98,8 @@ private:
     void connectEnabledStates(QMainWindow* window);
     void createAdditions(QMainWindow* window);
     void createDocumentActions(QMainWindow* window);
+    void createErosionButton();
+    void retranslateErosionButton();
     void retranslateAdditions();
     void retranslateDocumentActions();
 };

@@ -10,6 +10,9 @@
 
 namespace {
 
+// More threads than this only wait for each other.
+constexpr int MaxThreads = 1024;
+
 struct Options
 {
     QCommandLineOption exportTo{QStringLiteral("export"),
@@ -39,21 +42,31 @@ struct Options
                             QStringLiteral("X,Y")};
     QCommandLineOption quiet{QStringLiteral("quiet"),
                              QStringLiteral("Print no progress on standard error.")};
+    QCommandLineOption masks{QStringLiteral("masks"),
+                             QStringLiteral("Also write what erosion did as 16-bit PNG images: "
+                                            "<prefix>-erosion.png, <prefix>-deposition.png and "
+                                            "<prefix>-flow.png."),
+                             QStringLiteral("prefix")};
+    QCommandLineOption threads{QStringLiteral("threads"),
+                               QStringLiteral("Work on N threads (default: all cores); the "
+                                              "world is the same on any number."),
+                               QStringLiteral("N")};
 
     QList<QCommandLineOption> headlessOnly() const
     {
-        return {exportTo, world, generator, seed, clockSeed, size, filter, drop, quiet};
+        return {exportTo, world, generator, seed,  clockSeed, size,
+                filter,   drop,  quiet,     masks, threads};
     }
     // A second value would leave one of the two unused.
     QList<QCommandLineOption> singleValued() const
     {
-        return {exportTo, world, generator, seed, size};
+        return {exportTo, world, generator, seed, size, masks, threads};
     }
     // The empty seed is a seed like any other text, as in the New world
     // dialog; an empty name, size or drop is a mistake.
     QList<QCommandLineOption> neverEmpty() const
     {
-        return {exportTo, world, generator, size, filter, drop};
+        return {exportTo, world, generator, size, filter, drop, masks, threads};
     }
 };
 
@@ -231,6 +244,16 @@ ParsedCommandLine parseCommandLine(const QByteArrayList& arguments)
     }
     job.output = parser.value(options.exportTo);
     job.quiet = parser.isSet(options.quiet);
+    job.masksPrefix = parser.value(options.masks);
+    if (parser.isSet(options.threads)) {
+        bool whole = false;
+        job.threads = parser.value(options.threads).toInt(&whole);
+        if (!whole || job.threads < 1 || job.threads > MaxThreads) {
+            return usageError(QStringLiteral("--threads %1: give a whole number from 1 to %2")
+                                  .arg(parser.value(options.threads))
+                                  .arg(MaxThreads));
+        }
+    }
     job.filterFiles = parser.values(options.filter);
     if (parser.isSet(options.world)) {
         if (parser.isSet(options.generator) || parser.isSet(options.seed) ||

@@ -35,6 +35,10 @@ struct HeadlessJob
     QStringList filterFiles;
     std::vector<NewDrop> newDrops;
     bool quiet = false;
+    // Where erosion's masks go (empty: nowhere), and the worker threads (0:
+    // one per core).
+    QString masksPrefix;
+    int threads = 0;
 };
 
 // The outcome of reading the arguments: a job, or text to print and a status

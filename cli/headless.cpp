@@ -2,6 +2,8 @@
 
 #include "cli/commandline.h"
 #include "exports/exportformat.h"
+#include "exports/maskimages.h"
+#include "filters/erosionmasks.h"
 #include "terrain/map.h"
 #include "terrain/workprogress.h"
 #include "world/safefiles.h"
@@ -10,6 +12,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThreadPool>
 #include <cstdio>
 
 namespace {
@@ -29,7 +32,8 @@ int fail(int status, const QString& message)
 }
 
 // Progress lines on standard error, once the work has taken about a second:
-// short jobs stay silent.
+// short jobs stay silent. A long stage reports often; its line is repeated at
+// most once a second.
 class ProgressLines
 {
 public:
@@ -37,10 +41,15 @@ public:
 
     void operator()(const QString& stage, int percent)
     {
-        if (!quiet_ && clock_.elapsed() >= QuietMilliseconds) {
-            printed_ = true;
-            printLine(stderr, QStringLiteral("terravik: %1 (%2%)").arg(stage).arg(percent));
+        const qint64 now = clock_.elapsed();
+        if (quiet_ || now < QuietMilliseconds ||
+            (stage == lastStage_ && now - lastLine_ < QuietMilliseconds)) {
+            return;
         }
+        printed_ = true;
+        lastStage_ = stage;
+        lastLine_ = now;
+        printLine(stderr, QStringLiteral("terravik: %1 (%2%)").arg(stage).arg(percent));
     }
 
     void finished(const QString& output)
@@ -54,6 +63,8 @@ private:
     QElapsedTimer clock_;
     bool quiet_;
     bool printed_ = false;
+    QString lastStage_;
+    qint64 lastLine_ = 0;
 };
 
 bool isWorldFile(const QString& path)
@@ -148,7 +159,8 @@ int runHeadless(const QByteArrayList& arguments)
     if (!dropProblem.isEmpty()) {
         return fail(ExitStatus::UsageError, dropProblem);
     }
-    if (!writesWorld && (recipe.origin.width == 0 || recipe.origin.length == 0)) {
+    const bool writesImages = !writesWorld || !job.masksPrefix.isEmpty();
+    if (writesImages && (recipe.origin.width == 0 || recipe.origin.length == 0)) {
         return fail(ExitStatus::UsageError,
                     QStringLiteral("%1: the world is empty (%2 x %3 points): there is nothing to "
                                    "export")
@@ -160,18 +172,36 @@ int runHeadless(const QByteArrayList& arguments)
     if (const QString problem = outputProblem(job, recipe, writesWorld); !problem.isEmpty()) {
         return fail(ExitStatus::WriteFailed, problem);
     }
+    for (const QString& mask :
+         job.masksPrefix.isEmpty() ? QStringList() : MaskImages::paths(job.masksPrefix)) {
+        if (const QString problem = writeTargetProblem(mask); !problem.isEmpty()) {
+            return fail(ExitStatus::WriteFailed, problem);
+        }
+    }
+    if (job.threads > 0) {
+        QThreadPool::globalInstance()->setMaxThreadCount(job.threads);
+    }
 
     ProgressLines progress(job.quiet);
     QString writeProblem;
     // A world file holds the recipe only: the terrain is built when new drops
-    // need it to run on.
-    if (writesWorld && job.newDrops.empty()) {
+    // need it to run on, or masks are asked for.
+    if (writesWorld && job.newDrops.empty() && job.masksPrefix.isEmpty()) {
         writeProblem = WorldFile::save(job.output, recipe);
     } else {
         // The command line keeps no base map: the filters work in two maps.
         World world;
         WorkProgress building(std::ref(progress));
-        world.open(recipe, &building, false);
+        ErosionMasks masks;
+        world.open(recipe, &building, false, job.masksPrefix.isEmpty() ? nullptr : &masks);
+        if (!job.masksPrefix.isEmpty()) {
+            progress(QStringLiteral("writing the masks"), 98);
+            writeProblem = MaskImages::write(masks, recipe.origin.width, recipe.origin.length,
+                                             job.masksPrefix);
+            if (!writeProblem.isEmpty()) {
+                return fail(ExitStatus::WriteFailed, writeProblem);
+            }
+        }
         if (!job.newDrops.empty()) {
             for (const NewDrop& drop : job.newDrops) {
                 world.startDrop(drop.start.x, drop.start.y);

@@ -32,6 +32,9 @@ public:
     // Whether other is of the same kind, with the same name and settings: the
     // same filter as far as a world is concerned.
     bool sameAs(const Filter& other) const;
+    // Whether a run takes long enough to show its progress and offer Cancel,
+    // where a convolution is one quick pass over the map.
+    virtual bool runsLong() const { return false; }
 
     virtual std::unique_ptr<Map> apply(const Map& input) const = 0;
     // Writes the heights apply would give into output, a map of the input's

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <vector>
 
 // One numeric setting of a filter kind, described once for its file record and
@@ -19,3 +20,15 @@ template <typename Settings> struct NumberSetting
 };
 
 template <typename Settings> using NumberSettings = std::vector<NumberSetting<Settings>>;
+
+// A text setting of a filter kind (the seed of hydraulic erosion), kept as
+// typed.
+template <typename Settings> struct TextSetting
+{
+    const char* key;
+    const char* title;
+    QString (*get)(const Settings&);
+    void (*set)(Settings&, const QString&);
+};
+
+template <typename Settings> using TextSettings = std::vector<TextSetting<Settings>>;

@@ -291,7 +291,16 @@ const NumberSettings<Settings>& HydraulicErosion::numberSettings()
     return table;
 }
 
-HydraulicErosion::HydraulicErosion() : Filter(QStringLiteral("Hydraulic erosion")) {}
+const TextSettings<HydraulicErosion::Settings>& HydraulicErosion::textSettings()
+{
+    static const TextSettings<Settings> table = {
+        {"seed", "Seed", [](const Settings& s) { return s.seed; },
+         [](Settings& s, const QString& text) { s.seed = text; }},
+    };
+    return table;
+}
+
+HydraulicErosion::HydraulicErosion() : Filter(QString::fromLatin1(Title)) {}
 
 HydraulicErosion::HydraulicErosion(const QString& name) : Filter(name) {}
 

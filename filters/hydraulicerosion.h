@@ -36,6 +36,8 @@ class HydraulicErosion : public Filter
 {
 public:
     static constexpr const char* Kind = "hydraulic-erosion";
+    // The default name, and the dialog's and the Add erosion menu's title.
+    static constexpr const char* Title = "Hydraulic erosion";
 
     struct Settings
     {
@@ -58,6 +60,7 @@ public:
     // Every numeric setting in the order the dialog shows them; the seed text
     // ("seed") is the one setting outside the table.
     static const NumberSettings<Settings>& numberSettings();
+    static const TextSettings<Settings>& textSettings();
 
     // What a run did besides its heights.
     struct Outcome
@@ -75,6 +78,7 @@ public:
     explicit HydraulicErosion(const QString& name);
 
     const char* kind() const override { return Kind; }
+    bool runsLong() const override { return true; }
     std::unique_ptr<Filter> clone() const override;
 
     const Settings& settings() const { return settings_; }

@@ -263,7 +263,13 @@ const NumberSettings<Settings>& ThermalErosion::numberSettings()
     return table;
 }
 
-ThermalErosion::ThermalErosion() : Filter(QStringLiteral("Thermal erosion")) {}
+const TextSettings<ThermalErosion::Settings>& ThermalErosion::textSettings()
+{
+    static const TextSettings<Settings> table;
+    return table;
+}
+
+ThermalErosion::ThermalErosion() : Filter(QString::fromLatin1(Title)) {}
 
 ThermalErosion::ThermalErosion(const QString& name) : Filter(name) {}
 

@@ -15,6 +15,8 @@ class ThermalErosion : public Filter
 {
 public:
     static constexpr const char* Kind = "thermal-erosion";
+    // The default name, and the dialog's and the Add erosion menu's title.
+    static constexpr const char* Title = "Thermal erosion";
 
     struct Settings
     {
@@ -28,11 +30,14 @@ public:
 
     // Every setting in the order the dialog shows them.
     static const NumberSettings<Settings>& numberSettings();
+    // None: every setting is a number.
+    static const TextSettings<Settings>& textSettings();
 
     ThermalErosion();
     explicit ThermalErosion(const QString& name);
 
     const char* kind() const override { return Kind; }
+    bool runsLong() const override { return true; }
     std::unique_ptr<Filter> clone() const override;
 
     const Settings& settings() const { return settings_; }

@@ -2,6 +2,8 @@
 
 #include "filters/filtermatrix.h"
 #include "filters/filtersettings.h"
+#include "filters/hydraulicerosion.h"
+#include "filters/thermalerosion.h"
 #include "world/jsonchecker.h"
 #include "world/worldfile.h"
 
@@ -69,6 +71,61 @@ std::unique_ptr<Filter> matrixFromJson(JsonChecker& check, const QJsonObject& ob
     return filter;
 }
 
+// A kind described by its settings' tables writes each setting under its own
+// key.
+template <typename Kind> QJsonObject settingsToJson(const Filter& filter)
+{
+    const typename Kind::Settings& settings = static_cast<const Kind&>(filter).settings();
+    QJsonObject object;
+    for (const auto& setting : Kind::numberSettings()) {
+        object.insert(QString::fromLatin1(setting.key), setting.get(settings));
+    }
+    for (const auto& setting : Kind::textSettings()) {
+        object.insert(QString::fromLatin1(setting.key), setting.get(settings));
+    }
+    return object;
+}
+
+// A setting left out keeps its default; one of the wrong type or out of its
+// range is refused with its name.
+template <typename Kind>
+std::unique_ptr<Filter> settingsFromJson(JsonChecker& check, const QJsonObject& object,
+                                         const RecordPlace& place)
+{
+    typename Kind::Settings settings;
+    for (const auto& setting : Kind::numberSettings()) {
+        const QString key = QString::fromLatin1(setting.key);
+        if (!object.contains(key)) {
+            continue;
+        }
+        const QString where = place.member(key);
+        double value = 0;
+        const bool valid = setting.decimals == 0
+                               ? check.wholeNumber(object.value(key), setting.minimum,
+                                                   setting.maximum, where, value)
+                               : check.numberWithin(object.value(key), setting.minimum,
+                                                    setting.maximum, where, value);
+        if (!valid) {
+            return nullptr;
+        }
+        setting.set(settings, value);
+    }
+    for (const auto& setting : Kind::textSettings()) {
+        const QString key = QString::fromLatin1(setting.key);
+        if (!object.contains(key)) {
+            continue;
+        }
+        if (!object.value(key).isString()) {
+            check.fail(QStringLiteral("%1 must be a text").arg(place.member(key)));
+            return nullptr;
+        }
+        setting.set(settings, object.value(key).toString());
+    }
+    auto filter = std::make_unique<Kind>();
+    filter->setSettings(settings);
+    return filter;
+}
+
 // How one kind's records are written and read; the name is common to all.
 struct KindRecord
 {
@@ -79,6 +136,9 @@ struct KindRecord
 
 const KindRecord kinds[] = {
     {FilterMatrix::Kind, &matrixToJson, &matrixFromJson},
+    {HydraulicErosion::Kind, &settingsToJson<HydraulicErosion>,
+     &settingsFromJson<HydraulicErosion>},
+    {ThermalErosion::Kind, &settingsToJson<ThermalErosion>, &settingsFromJson<ThermalErosion>},
 };
 
 const KindRecord* kindRecordOf(const QString& kind)

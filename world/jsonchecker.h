@@ -45,6 +45,22 @@ public:
         return true;
     }
 
+    // A JSON number within [low, high], printed with as many decimals as the
+    // bounds need.
+    bool numberWithin(const QJsonValue& value, double low, double high, const QString& where,
+                      double& result)
+    {
+        const double number = value.toDouble(std::numeric_limits<double>::quiet_NaN());
+        if (!value.isDouble() || !(number >= low && number <= high)) {
+            return fail(QStringLiteral("%1 must be a number from %2 to %3")
+                            .arg(where)
+                            .arg(low, 0, 'g', 10)
+                            .arg(high, 0, 'g', 10));
+        }
+        result = number;
+        return true;
+    }
+
     bool finiteNumber(const QJsonValue& value, const QString& where, double& result)
     {
         if (!value.isDouble() || !std::isfinite(value.toDouble())) {

@@ -1,6 +1,7 @@
 #include "world/world.h"
 
 #include "drop/droprun.h"
+#include "filters/erosionmasks.h"
 #include "terrain/map.h"
 #include "terrain/workprogress.h"
 #include "world/worldbuild.h"
@@ -47,7 +48,12 @@ std::optional<TerrainJob::Terrain> TerrainJob::run(WorkProgress* progress) const
     Terrain terrain;
     terrain.origin = origin_;
     terrain.appliedFilters = filterRecords(filters_);
-    const FilterRun filterRun{progress, nullptr};
+    const FilterRun filterRun{progress, masks_};
+    const auto resetMasks = [this](const Map& base) {
+        if (masks_ != nullptr) {
+            masks_->resetFor(base);
+        }
+    };
     const auto filtersSpan = [&] {
         if (progress != nullptr) {
             progress->setSpan(FiltersBegin, DropsBegin);
@@ -55,6 +61,7 @@ std::optional<TerrainJob::Terrain> TerrainJob::run(WorkProgress* progress) const
     };
     if (reuse_ != nullptr && keepBase_) {
         terrain.base = reuse_;
+        resetMasks(*terrain.base);
         filtersSpan();
         terrain.filtered = applyFilterList(*terrain.base, filters_, filterRun);
     } else {
@@ -63,6 +70,7 @@ std::optional<TerrainJob::Terrain> TerrainJob::run(WorkProgress* progress) const
         if (cancelled(progress)) {
             return std::nullopt;
         }
+        resetMasks(*base);
         filtersSpan();
         if (keepBase_) {
             terrain.filtered = applyFilterList(*base, filters_, filterRun);
@@ -91,18 +99,30 @@ void World::create(const WorldOrigin& origin)
     adopt(*terrainJob(origin).run());
 }
 
-bool World::open(const WorldRecipe& recipe, WorkProgress* progress, bool keepBase)
+bool World::open(const WorldRecipe& recipe, WorkProgress* progress, bool keepBase,
+                 ErosionMasks* masks)
 {
-    std::optional<TerrainJob::Terrain> terrain =
-        TerrainJob(recipe.origin, makeFilterList(recipe.filters), recipe.drops, nullptr, keepBase)
-            .run(progress);
+    TerrainJob job = recipeJob(recipe, keepBase);
+    job.setMasks(masks);
+    std::optional<TerrainJob::Terrain> terrain = job.run(progress);
     if (!terrain) {
         return false;
     }
+    adoptRecipe(recipe, std::move(*terrain));
+    return true;
+}
+
+TerrainJob World::recipeJob(const WorldRecipe& recipe, bool keepBase)
+{
+    return TerrainJob(recipe.origin, makeFilterList(recipe.filters), recipe.drops, nullptr,
+                      keepBase);
+}
+
+void World::adoptRecipe(const WorldRecipe& recipe, TerrainJob::Terrain terrain)
+{
     filters_ = makeFilterList(recipe.editedFilters ? *recipe.editedFilters : recipe.filters);
     camera_ = recipe.camera;
-    adopt(std::move(*terrain));
-    return true;
+    adopt(std::move(terrain));
 }
 
 void World::setBaseMap(std::unique_ptr<Map> map)
@@ -126,6 +146,13 @@ TerrainJob World::terrainJob(const WorldOrigin& origin, const std::vector<DropRe
     const bool sameOrigin = base_ != nullptr && hasTerrain() && origin == origin_;
     return TerrainJob(origin, copyFilterList(filters_), drops, sameOrigin ? base_ : nullptr,
                       keepBase);
+}
+
+TerrainJob World::masksJob(ErosionMasks* masks) const
+{
+    TerrainJob job(origin_, makeFilterList(appliedFilters_), {}, base_);
+    job.setMasks(masks);
+    return job;
 }
 
 void World::adopt(TerrainJob::Terrain terrain)

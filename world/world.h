@@ -9,6 +9,7 @@
 
 class Map;
 class WorkProgress;
+struct ErosionMasks;
 
 // A world's state as values, without its maps or its camera: where it came
 // from, the filters its terrain went through, its drops, and the filter list
@@ -49,6 +50,10 @@ public:
     TerrainJob(const WorldOrigin& origin, FilterList filters, std::vector<DropRecord> drops,
                std::shared_ptr<const Map> reuse = nullptr, bool keepBase = true);
 
+    // Erosion's masks for the job's filters: reset, then added to by every
+    // erosion filter. The job does not own them.
+    void setMasks(ErosionMasks* masks) { masks_ = masks; }
+
     // The terrain, or nothing when progress was cancelled.
     std::optional<Terrain> run(WorkProgress* progress = nullptr) const;
 
@@ -58,6 +63,7 @@ private:
     std::vector<DropRecord> drops_;
     std::shared_ptr<const Map> reuse_;
     bool keepBase_;
+    ErosionMasks* masks_ = nullptr;
 };
 
 // One world as the window and the command line hold it: its origin, its base
@@ -85,7 +91,8 @@ public:
     // Open: the recipe's filters become the list and its camera the camera;
     // then its terrain, with its drops replayed. Nothing changes when the
     // build is cancelled (false).
-    bool open(const WorldRecipe& recipe, WorkProgress* progress = nullptr, bool keepBase = true);
+    bool open(const WorldRecipe& recipe, WorkProgress* progress = nullptr, bool keepBase = true,
+              ErosionMasks* masks = nullptr);
     // A base map made elsewhere, then the filters applied to it.
     void setBaseMap(std::unique_ptr<Map> map);
     // Update: the filtered map again from the base map through the filter
@@ -96,8 +103,16 @@ public:
     // and drops, reusing the base map when the origin is the world's own.
     TerrainJob terrainJob(const WorldOrigin& origin, const std::vector<DropRecord>& drops = {},
                           bool keepBase = true) const;
+    // The job that makes the terrain shown again, through the filters it went
+    // through, adding what erosion did to masks.
+    TerrainJob masksJob(ErosionMasks* masks) const;
     // Takes a job's terrain as the world's.
     void adopt(TerrainJob::Terrain terrain);
+    // The job that builds a recipe's terrain, and the taking of its terrain
+    // with the recipe's filter list and camera: open in two halves, for a
+    // caller that builds on another thread.
+    static TerrainJob recipeJob(const WorldRecipe& recipe, bool keepBase = true);
+    void adoptRecipe(const WorldRecipe& recipe, TerrainJob::Terrain terrain);
 
     // The filter list; positions are not checked.
     const FilterList& filters() const { return filters_; }

@@ -2,6 +2,9 @@
 #include "drop/waterdrop.h"
 #include "exports/exportformat.h"
 #include "exports/heightmap.h"
+#include "filters/filtersettingsdialog.h"
+#include "filters/hydraulicerosion.h"
+#include "filters/thermalerosion.h"
 #include "maps.h"
 #include "terrain/map.h"
 #include "windowdriver.h"
@@ -580,6 +583,87 @@ private slots:
         QCOMPARE(window_->windowTitle(), QStringLiteral("first.terravik[*] - Terravik"));
     }
 
+    // Add erosion offers both kinds; Edit opens each filter's own dialog (Cancel keeps
+    // it); a world with erosion builds off the window's thread to the same bits as the
+    // core's own build, and its masks export as the command line writes them.
+    void erosionFiltersInTheWindow()
+    {
+        const QList<QAction*> kinds = form().addErosionMenu->actions();
+        QCOMPARE(kinds.size(), 2);
+        for (QAction* kind : kinds)
+            kind->trigger();
+        QCOMPARE(rowTexts(*form().filterListWidget),
+                 QStringList({"0. Hydraulic erosion", "1. Thermal erosion"}));
+        QCOMPARE(form().actionUndo->text(), QString("Undo Add erosion"));
+        const auto editRow = [this](int row, bool ok) {
+            clickRow(*form().filterListWidget, row);
+            return answerModal<FilterSettingsDialog>(
+                [this] { click(form().editFilterButton); },
+                [ok](FilterSettingsDialog& dialog) {
+                    dialog.findChild<QSpinBox*>("droplets") != nullptr
+                        ? typeInto(dialog.findChild<QSpinBox*>("droplets"), "4000")
+                        : typeInto(dialog.findChild<QSpinBox*>("iterations"), "9");
+                    dialog.findChild<QLineEdit*>("nameLineEdit")->setText("Edited");
+                    ok ? dialog.accept() : dialog.reject();
+                });
+        };
+        QVERIFY(editRow(0, true));
+        QVERIFY(editRow(1, false));
+        QCOMPARE(rowTexts(*form().filterListWidget),
+                 QStringList({"0. Edited", "1. Thermal erosion"}));
+        QCOMPARE(static_cast<HydraulicErosion*>(view().filterAt(0))->settings().droplets, 4000);
+        QCOMPARE(static_cast<ThermalErosion*>(view().filterAt(1))->settings(),
+                 ThermalErosion().settings());
+
+        const WorldOrigin origin{2, SeedRecord::ofText("eroded"), 80, 60};
+        QVERIFY(runNewWorld(*window_, {2, QStringLiteral("eroded"), 80, 60}));
+        QVERIFY(waitForBuilds(*window_));
+        World direct;
+        direct.setFilterList(copyFilterList(view().world().filters()));
+        direct.create(origin);
+        QVERIFY(sameHeights(*view().filteredMap(), *direct.filteredMap()));
+        QCOMPARE(form().actionUndo->text(), QString("Undo New world"));
+
+        QCOMPARE(runFileDialog(form().actionExport, file("window"),
+                               QStringLiteral("Erosion masks: NAME-erosion.png, "
+                                              "NAME-deposition.png, NAME-flow.png (*.png)")),
+                 QString());
+        QVERIFY(waitForBuilds(*window_));
+        QCOMPARE(runFileDialog(form().actionSaveWorld, file("eroded")), QString());
+        QProcess cli;
+        cli.start(QStringLiteral(TERRAVIK_PROGRAM),
+                  {"--world", file("eroded.terravik"), "--export", file("cli.png"), "--masks",
+                   file("cli"), "--threads", "1"});
+        QVERIFY(cli.waitForFinished() && cli.exitCode() == 0);
+        for (const char* mask : {"-erosion.png", "-deposition.png", "-flow.png"})
+            QCOMPARE(contentsOf(file("window") + mask), contentsOf(file("cli") + mask));
+    }
+
+    // An Update whose filters run long shows its progress in a dialog; its Cancel
+    // leaves the world, the history and the commands as they were.
+    void cancelLeavesTheWorldAsItWas()
+    {
+        QVERIFY(runNewWorld(*window_, {1, QStringLiteral("kept"), 60, 60}));
+        form().addErosionMenu->actions().at(0)->trigger();
+        auto* rain = static_cast<HydraulicErosion*>(view().filterAt(0));
+        HydraulicErosion::Settings endless = rain->settings();
+        endless.droplets = 50000000;
+        rain->setSettings(endless);
+        const QByteArray before = worldState();
+        const int steps = window_->history()->count();
+        form().actionUpdate->trigger();
+        QVERIFY(!form().actionNewWorld->isEnabled() && !form().addFilterButton->isEnabled());
+        QProgressDialog* progress = nullptr;
+        QTRY_VERIFY((progress = window_->findChild<QProgressDialog*>()) != nullptr &&
+                    progress->isVisible());
+        click(progress->findChild<QPushButton*>());
+        QVERIFY(waitForBuilds(*window_, 10000));
+        QCOMPARE(worldState(), before);
+        QCOMPARE(window_->history()->count(), steps);
+        QVERIFY(form().actionNewWorld->isEnabled() && form().addFilterButton->isEnabled());
+        QCOMPARE(statusMessage(), QString("Update cancelled"));
+    }
+
     // After Fit world the whole world is in the picture, clear of its edges,
     // seen from the same side and at the same angles; a world too large for
     // the usual far plane too.
@@ -602,6 +686,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(world.toLatin1()) > 0);
             file.close();
             window_->openWorldFile(file.fileName());
+            QVERIFY(waitForBuilds(*window_));
         }
         drag(view(), Qt::RightButton, {100, 100}, {110, 104});
         const CameraRecord turned = view().camera();

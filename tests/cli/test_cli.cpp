@@ -96,6 +96,11 @@ private slots:
                                                   1,1,1,1,1, 1,1,1,1,1]})");
         write(QStringLiteral("wide.json"), R"({"name": "Wide", "coefficients": [1]})");
         write(QStringLiteral("a-file"), "not a folder");
+        write(QStringLiteral("rain.json"),
+              R"({"kind": "hydraulic-erosion", "name": "Rain", "droplets": 20000})");
+        write(QStringLiteral("scree.json"), R"({"kind": "thermal-erosion", "name": "Scree"})");
+        write(QStringLiteral("steep.json"),
+              R"({"kind": "thermal-erosion", "name": "Steep", "talusAngle": 95})");
         const Run probe =
             shell(QStringLiteral("mkdir probe && unshare -m --propagation private sh -c "
                                  "'mount -t tmpfs -o size=64k tmpfs probe'"),
@@ -130,16 +135,25 @@ private slots:
             return QString(world + "--export w.png ")
                 .remove(QRegularExpression(QStringLiteral("--%1 \\S+ ").arg(option)));
         };
-        for (const char* option : {"export", "world", "generator", "seed", "size"}) {
+        for (const char* option : {"export", "world", "generator", "seed", "size", "threads"}) {
             QTest::addRow("two --%s", option)
                 << othersThan(option) + QStringLiteral("--%1 x --%1 x").arg(option) << 2
                 << "--" + QByteArray(option) + " is given more than once: give it once";
         }
-        for (const char* option : {"export", "world", "generator", "size", "filter", "drop"}) {
+        for (const char* option :
+             {"export", "world", "generator", "size", "filter", "drop", "masks", "threads"}) {
             QTest::addRow("empty --%s", option)
                 << othersThan(option) + "--" + option + " ''" << 2
                 << "--" + QByteArray(option) + " needs a value, not an empty text";
         }
+        QTest::newRow("no threads") << world + "--export w.png --threads 0" << 2
+                                    << QByteArray("--threads 0: give a whole number from 1 to");
+        QTest::newRow("masks of nothing")
+            << "--export w.terravik --generator peaks --seed a --size 9x0 --masks m" << 2
+            << QByteArray("w.terravik: the world is empty (9 x 0 points)");
+        QTest::newRow("an erosion setting off its range")
+            << world + "--export w.png --filter steep.json" << 3
+            << QByteArray("steep.json: \"talusAngle\" must be a number from 0 to 89.9");
         QTest::newRow("world and size") << "--export w.png --world bad.terravik --size 9x9" << 2
                                         << QByteArray("leave out --generator");
         QTest::newRow("empty world") << "--export w.png --generator peaks --seed a --size 0x5" << 2
@@ -328,6 +342,22 @@ private slots:
                      .status,
                  0);
         QVERIFY(read(QStringLiteral("s.terravik")).contains("\"base64\": \"Yf+A\""));
+        // Erosion gives the same world, and the same masks, on any number of threads.
+        const QString eroded = QStringLiteral("--generator chain --seed=rain --size 300x200 "
+                                              "--filter rain.json --filter scree.json ");
+        for (const char* threads : {"1", "3"}) {
+            QCOMPARE(terravik(eroded + "--threads " + threads + " --export e" + threads +
+                              ".png --masks m" + threads)
+                         .status,
+                     0);
+        }
+        QCOMPARE(read(QStringLiteral("e1.png")), read(QStringLiteral("e3.png")));
+        for (const char* mask : {"erosion", "deposition", "flow"}) {
+            const QByteArray one = read(QStringLiteral("m1-%1.png").arg(mask));
+            QVERIFY2(one.size() > 1000, mask);
+            QCOMPARE(one, read(QStringLiteral("m3-%1.png").arg(mask)));
+        }
+        QVERIFY(read(QStringLiteral("m1-erosion.png")) != read(QStringLiteral("m1-flow.png")));
         const Run help = terravik(QStringLiteral("--help"));
         QVERIFY(help.status == 0 && help.output.contains("--export <file>"));
         QCOMPARE(terravik(QStringLiteral("--version")).output,

@@ -194,6 +194,14 @@ inline void whileAnswering(const std::function<void()>& command)
     answerModal<QDialog>(command, [](QDialog& dialog) { dialog.reject(); });
 }
 
+// Waits until the window builds nothing in the background any more: its
+// progress bar in the status bar is gone.
+inline bool waitForBuilds(MainWindow& window, int milliseconds = 120000)
+{
+    auto* bar = window.findChild<QProgressBar*>(QStringLiteral("buildProgressBar"));
+    return bar != nullptr && QTest::qWaitFor([bar] { return bar->isHidden(); }, milliseconds);
+}
+
 // Generator index, seed text (empty: "Random seed" stays checked), size, OK.
 struct NewWorldChoice
 {

@@ -1,6 +1,8 @@
 #include "drop/droprun.h"
 #include "drop/waterdrop.h"
 #include "filters/filtermatrix.h"
+#include "filters/hydraulicerosion.h"
+#include "filters/thermalerosion.h"
 #include "terrain/map.h"
 #include "world/safefiles.h"
 #include "world/world.h"
@@ -86,10 +88,13 @@ private slots:
         QTest::addColumn<int>("generator");
         QTest::addColumn<QByteArray>("seedText");
         QTest::addColumn<bool>("clockSeed");
-        QTest::newRow("random") << 0 << QByteArray("abc") << false;
-        QTest::newRow("peaks") << 1 << QByteArray("Terravik") << false;
-        QTest::newRow("chain, bytes that are not UTF-8") << 2 << QByteArray("\xff\x80 z") << false;
-        QTest::newRow("chain, clock seed") << 2 << QByteArray() << true;
+        QTest::addColumn<bool>("eroded");
+        QTest::newRow("random") << 0 << QByteArray("abc") << false << false;
+        QTest::newRow("peaks") << 1 << QByteArray("Terravik") << false << false;
+        QTest::newRow("chain, bytes that are not UTF-8")
+            << 2 << QByteArray("\xff\x80 z") << false << false;
+        QTest::newRow("chain, clock seed") << 2 << QByteArray() << true << false;
+        QTest::newRow("chain, eroded both ways") << 2 << QByteArray("rain") << false << true;
     }
 
     // The world is made the way the window makes it, drops moved by the
@@ -100,11 +105,27 @@ private slots:
         QFETCH(int, generator);
         QFETCH(QByteArray, seedText);
         QFETCH(bool, clockSeed);
+        QFETCH(bool, eroded);
         WorldRecipe recipe;
         recipe.origin = {generator,
                          clockSeed ? SeedRecord::ofClock() : SeedRecord::ofText(seedText), 40, 30};
         recipe.filters = {filterOf(QStringLiteral("Mean"), 1, 1),
                           filterOf(QStringLiteral("Sharpen"), 30, -1)};
+        if (eroded) {
+            HydraulicErosion rain;
+            HydraulicErosion::Settings wet = rain.settings();
+            wet.droplets = 3000;
+            wet.seed = QStringLiteral("storm");
+            wet.inertia = 0.125;
+            rain.setSettings(wet);
+            ThermalErosion scree(QStringLiteral("Scree"));
+            ThermalErosion::Settings steep = scree.settings();
+            steep.talusAngle = 33.5;
+            steep.iterations = 7;
+            scree.setSettings(steep);
+            recipe.filters.insert(recipe.filters.begin() + 1,
+                                  {FilterRecord(rain), FilterRecord(scree)});
+        }
         recipe.camera = {-12.1f, 80.0, -32.0, 16.0, 0.5, -1.25};
         const std::unique_ptr<Map> base = buildBaseMap(recipe.origin);
         const std::unique_ptr<Map> shown = applyFilterList(*base, makeFilterList(recipe.filters));
@@ -192,6 +213,31 @@ private slots:
             << worldWith(
                    R"("drops": [{"x": 1, "y": 1, "steps": 15e6}, {"x": 2, "y": 1, "steps": 15e6}])")
             << "\"drops\" take more than 20000000 steps in all";
+        const auto erosion = [](const char* record) {
+            return worldWith(QByteArray(R"("filters": [)") + record + ']');
+        };
+        QTest::newRow("a kind unknown")
+            << erosion(R"({"name": "W", "kind": "wind"})")
+            << "\"filters\"[0].kind must be one of \"matrix\", \"hydraulic-erosion\", "
+               "\"thermal-erosion\"";
+        QTest::newRow("inertia beyond its range")
+            << erosion(R"({"name": "R", "kind": "hydraulic-erosion", "inertia": 1.5})")
+            << "\"filters\"[0].inertia must be a number from 0 to 0.99";
+        QTest::newRow("droplets as text")
+            << erosion(R"({"name": "R", "kind": "hydraulic-erosion", "droplets": "many"})")
+            << "\"filters\"[0].droplets must be a whole number from 0 to 100000000";
+        QTest::newRow("half a lifetime")
+            << erosion(R"({"name": "R", "kind": "hydraulic-erosion", "lifetime": 30.5})")
+            << "\"filters\"[0].lifetime must be a whole number from 1 to 500";
+        QTest::newRow("a seed that is no text")
+            << erosion(R"({"name": "R", "kind": "hydraulic-erosion", "seed": 5})")
+            << "\"filters\"[0].seed must be a text";
+        QTest::newRow("a talus angle of 90 degrees")
+            << erosion(R"({"name": "S", "kind": "thermal-erosion", "talusAngle": 90})")
+            << "\"filters\"[0].talusAngle must be a number from 0 to 89.9";
+        QTest::newRow("an edited list with a nameless filter")
+            << worldWith(R"("editedFilters": [{"name": 3}])")
+            << "\"editedFilters\"[0].name must be a text";
         QTest::newRow("camera") << worldWith(R"("camera": {"distance": "far"})")
                                 << "\"camera\".distance must be a number";
         QTest::newRow("camera beyond a float")
@@ -207,6 +253,54 @@ private slots:
         QVERIFY2(WorldFile::fromJson(contents).error.contains(problem),
                  qPrintable(WorldFile::fromJson(contents).error));
         QCOMPARE(WorldFile::fromJson(worldWith("")).error, QString());
+    }
+
+    // Each setting of an erosion filter, set off its default, comes back from
+    // its file record; one left out of a record takes its default.
+    void erosionRecordsKeepEverySetting_data()
+    {
+        QTest::addColumn<QByteArray>("record");
+        const auto rows = [](auto filter) {
+            auto settings = filter.settings();
+            for (const auto& setting : decltype(filter)::numberSettings()) {
+                auto changed = settings;
+                const double step = setting.decimals == 0 ? 1.0 : 0.5;
+                setting.set(changed, setting.get(settings) == setting.minimum
+                                         ? setting.minimum + step
+                                         : setting.minimum);
+                filter.setSettings(changed);
+                QTest::addRow("%s %s", filter.kind(), setting.key)
+                    << WorldFile::filterToJson(FilterRecord(filter));
+            }
+        };
+        rows(HydraulicErosion());
+        rows(ThermalErosion());
+        HydraulicErosion seeded(QStringLiteral("Seeded"));
+        HydraulicErosion::Settings settings = seeded.settings();
+        settings.seed = QStringLiteral("\u00e9t\u00e9");
+        seeded.setSettings(settings);
+        QTest::newRow("hydraulic seed") << WorldFile::filterToJson(FilterRecord(seeded));
+    }
+
+    void erosionRecordsKeepEverySetting()
+    {
+        QFETCH(QByteArray, record);
+        const WorldFile::FilterReading reading = WorldFile::filterFromJson(record);
+        QCOMPARE(reading.error, QString());
+        QCOMPARE(WorldFile::filterToJson(*reading.filter), record);
+        // The same filter with every setting at its default differs from it.
+        const std::unique_ptr<Filter> fresh = reading.filter->makeFilter();
+        const QJsonObject bareRecord{{"name", fresh->name()},
+                                     {"kind", QString::fromLatin1(fresh->kind())}};
+        const WorldFile::FilterReading bare =
+            WorldFile::filterFromJson(QJsonDocument(bareRecord).toJson());
+        QCOMPARE(bare.error, QString());
+        QVERIFY(!(*bare.filter == *reading.filter));
+        const std::unique_ptr<Filter> defaults =
+            QByteArray(fresh->kind()) == HydraulicErosion::Kind
+                ? std::unique_ptr<Filter>(std::make_unique<HydraulicErosion>(fresh->name()))
+                : std::make_unique<ThermalErosion>(fresh->name());
+        QVERIFY(bare.filter->filter().sameAs(*defaults));
     }
 
     // A file is refused by its size before a byte of it is read.
