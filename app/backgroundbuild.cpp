@@ -26,7 +26,6 @@ constexpr int DialogDelayMilliseconds = 400;
 struct BackgroundBuild::Run
 {
     WorkProgress progress;
-    std::optional<TerrainJob::Terrain> terrain;
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
@@ -64,7 +63,19 @@ BackgroundBuild::~BackgroundBuild()
     }
 }
 
-void BackgroundBuild::start(const QString& title, TerrainJob job, bool withDialog, Done done)
+void BackgroundBuild::build(const QString& title, TerrainJob job, bool withDialog, Built built)
+{
+    auto owned = std::make_shared<TerrainJob>(std::move(job));
+    auto terrain = std::make_shared<std::optional<TerrainJob::Terrain>>();
+    start(
+        title, [owned, terrain](WorkProgress& progress) { *terrain = owned->run(&progress); },
+        withDialog,
+        [terrain, built = std::move(built)](bool finished) {
+            built(finished ? std::move(*terrain) : std::nullopt);
+        });
+}
+
+void BackgroundBuild::start(const QString& title, Work work, bool withDialog, Done done)
 {
     Q_ASSERT(running_ == nullptr);
     running_ = std::make_shared<Run>();
@@ -87,15 +98,17 @@ void BackgroundBuild::start(const QString& title, TerrainJob job, bool withDialo
     poll_->start();
     emit runningChanged(true);
 
-    // The thread owns its job; it hands the terrain over through the run, and
-    // the window's thread picks it up at its next look at the progress.
+    // The thread owns the work; whatever it makes it hands over through the
+    // work's own captures, and the window's thread learns that it is done at
+    // its next look at the progress.
     std::shared_ptr<Run> run = running_;
-    auto owned = std::make_shared<TerrainJob>(std::move(job));
+    auto owned = std::make_shared<Work>(std::move(work));
     QThreadPool::globalInstance()->start(QRunnable::create([owned, run] {
-        std::optional<TerrainJob::Terrain> terrain = owned->run(&run->progress);
+        (*owned)(run->progress);
+        // Nothing of the work's may outlive it on this thread.
+        owned->operator=(nullptr);
         {
             const std::lock_guard<std::mutex> lock(run->mutex);
-            run->terrain = std::move(terrain);
             run->done = true;
         }
         run->ended.notify_all();
@@ -139,11 +152,7 @@ void BackgroundBuild::finish()
     delete dialog_;
     dialog_ = nullptr;
     std::shared_ptr<Run> run = std::move(running_);
-    std::optional<TerrainJob::Terrain> terrain;
-    if (!run->progress.cancelled()) {
-        terrain = std::move(run->terrain);
-    }
     emit runningChanged(false);
     Done done = std::move(done_);
-    done(std::move(terrain));
+    done(!run->progress.cancelled());
 }

@@ -15,26 +15,31 @@ class QStatusBar;
 class QTimer;
 class QWidget;
 
-// Builds a world's terrain on Qt's thread pool while the window's event loop
-// runs on, so that the window answers throughout. Its progress shows in the
-// status bar, with a Cancel button there, and for filters that run long in a
-// progress dialog too; Cancel drops the build, and the world it was for stays
-// as it was, since the job works on copies.
+// Runs long work (a world's terrain, an export) on Qt's thread pool while the
+// window's event loop runs on, so that the window answers throughout. Its
+// progress shows in the status bar, with a Cancel button there, and for
+// filters that run long in a progress dialog too. Cancel drops the work's
+// result: a build works on copies, so the world it was for stays as it was.
 class BackgroundBuild : public QObject
 {
     Q_OBJECT
 
 public:
-    using Done = std::function<void(std::optional<TerrainJob::Terrain>)>;
+    // The work reports to and is cancelled through the progress it is given.
+    using Work = std::function<void(WorkProgress&)>;
+    using Done = std::function<void(bool finished)>;
+    using Built = std::function<void(std::optional<TerrainJob::Terrain>)>;
 
     // The progress bar and the Cancel button go into the status bar.
     BackgroundBuild(QStatusBar* statusBar, QWidget* dialogParent);
-    // Cancels a build still running and waits for its thread to let go.
+    // Cancels work still running and waits for its thread to let go.
     ~BackgroundBuild() override;
 
-    // Runs job; done gets its terrain on this object's thread, or nothing when
-    // it was cancelled. One build at a time.
-    void start(const QString& title, TerrainJob job, bool withDialog, Done done);
+    // Runs work; done learns on this object's thread whether it finished
+    // rather than was cancelled. One piece of work at a time.
+    void start(const QString& title, Work work, bool withDialog, Done done);
+    // Runs job; built gets its terrain, or nothing when it was cancelled.
+    void build(const QString& title, TerrainJob job, bool withDialog, Built built);
     void cancel();
     bool isRunning() const { return running_ != nullptr; }
 

@@ -16,6 +16,7 @@
 #include "filters/filtermatrix.h"
 #include "filters/filterpresets.h"
 #include "terrain/map.h"
+#include "terrain/workprogress.h"
 #include "view/glwidget.h"
 #include "world/world.h"
 #include "world/worldbuild.h"
@@ -37,6 +38,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUndoStack>
 #include <algorithm>
 
@@ -66,6 +68,10 @@ QString withSuffix(const QString& path, const QString& suffix)
 // Worlds of more points than this are built off the window's thread.
 constexpr std::uint64_t BackgroundPoints = 256 * 256;
 constexpr int StatusMilliseconds = 10000;
+// The coordinate boxes' own largest value.
+constexpr double DropBoxMaximum = 99.99;
+// About 60 frames a second for Dynamic display.
+constexpr int AnimationFrameMilliseconds = 16;
 
 // A history step keeps two recipes, not maps, so even a long history stays
 // small; past this many steps the oldest are forgotten.
@@ -105,7 +111,10 @@ MainWindow::MainWindow(QWidget* parent)
     form_->setupForm(this);
     history_ = new QUndoStack(this);
     build_ = new BackgroundBuild(form_->statusBar, this);
-    connect(build_, &BackgroundBuild::runningChanged, this, &MainWindow::setBuilding);
+    connect(build_, &BackgroundBuild::runningChanged, this, &MainWindow::lockWorld);
+    animationTimer_ = new QTimer(this);
+    animationTimer_->setInterval(AnimationFrameMilliseconds);
+    connect(animationTimer_, &QTimer::timeout, this, &MainWindow::showAnimationFrame);
     history_->setUndoLimit(HistorySteps);
     connect(form_->actionUndo, &QAction::triggered, history_, &QUndoStack::undo);
     connect(form_->actionRedo, &QAction::triggered, history_, &QUndoStack::redo);
@@ -137,6 +146,8 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow()
 {
     Preferences::setWindowGeometry(saveGeometry());
+    // Work in the background may read the world: it ends before the world goes.
+    delete build_;
     // The history tells the form's actions when it is cleared: it goes while
     // the form is still there.
     delete history_;
@@ -156,6 +167,11 @@ void MainWindow::recordStep(const QString& name, const std::function<void()>& ch
 {
     WorldState before = world().state();
     change();
+    pushStep(name, std::move(before));
+}
+
+void MainWindow::pushStep(const QString& name, WorldState before)
+{
     WorldState after = world().state();
     if (after == before) {
         return;
@@ -250,7 +266,7 @@ void MainWindow::buildInBackground(const QString& step, TerrainJob job, bool wit
 {
     GLWidget* view = form_->widget;
     view->setCursor(Qt::BusyCursor);
-    build_->start(step, std::move(job), withDialog,
+    build_->build(step, std::move(job), withDialog,
                   [this, step, adopted, adopt](std::optional<TerrainJob::Terrain> terrain) {
                       GLWidget* view = form_->widget;
                       if (!terrain) {
@@ -271,9 +287,10 @@ void MainWindow::buildInBackground(const QString& step, TerrainJob job, bool wit
                   });
 }
 
-// While a build runs, nothing may change the world it will replace; what each
-// command allowed before comes back afterwards.
-void MainWindow::setBuilding(bool building)
+// While work runs in the background, or Dynamic display, nothing may change
+// the world they work on; what each command allowed before comes back
+// afterwards.
+void MainWindow::lockWorld(bool locked)
 {
     QList<QObject*> commands{form_->actionNewWorld,
                              form_->actionOpenWorld,
@@ -293,16 +310,16 @@ void MainWindow::setBuilding(bool building)
                              form_->moveDownButton,
                              form_->presetsButton,
                              form_->addErosionButton};
-    if (building) {
-        enabledBeforeBuild_.clear();
+    if (locked) {
+        enabledBeforeLock_.clear();
         for (QObject* command : commands) {
-            enabledBeforeBuild_.insert(command, command->property("enabled").toBool());
+            enabledBeforeLock_.insert(command, command->property("enabled").toBool());
             command->setProperty("enabled", false);
         }
         return;
     }
     for (QObject* command : commands) {
-        command->setProperty("enabled", enabledBeforeBuild_.value(command, true));
+        command->setProperty("enabled", enabledBeforeLock_.value(command, true));
     }
     // Undo and redo follow the history, which the build may have added to.
     form_->actionUndo->setEnabled(history_->canUndo());
@@ -430,15 +447,49 @@ void MainWindow::on_pushButtonGoutteDynamic_clicked()
         return;
     }
     view->setCursor(Qt::WaitCursor);
-    long steps = 0;
-    // Each frame is a synchronous redraw: the loop never returns to the event loop.
-    recordStep(tr("Dynamic display"), [&] {
-        steps = DropRun::runAnimated(*map, [view] {
-            view->rebuildMesh();
-            view->updateGL();
-        });
-    });
-    view->setCursor(Qt::ArrowCursor);
+    // A frame from the event loop at a time, so that the window answers and
+    // Stop can end the run; the drops make the same steps as in one loop.
+    animation_ = std::make_unique<DropRun::Animation>();
+    beforeAnimation_ = world().state();
+    lockWorld(true);
+    form_->pushButtonGoutteStop->setEnabled(true);
+    showAnimationFrame();
+    if (animation_ != nullptr) {
+        animationTimer_->start();
+    }
+}
+
+void MainWindow::showAnimationFrame()
+{
+    GLWidget* view = form_->widget;
+    view->rebuildMesh();
+    view->updateGL();
+    if (!animation_->advance(*view->filteredMap())) {
+        endAnimation();
+    }
+}
+
+void MainWindow::on_pushButtonGoutteStop_clicked()
+{
+    if (animation_ != nullptr) {
+        endAnimation();
+    }
+}
+
+void MainWindow::endAnimation()
+{
+    animationTimer_->stop();
+    const bool stopped = !animation_->ended();
+    const long steps = animation_->steps();
+    animation_.reset();
+    form_->pushButtonGoutteStop->setEnabled(false);
+    lockWorld(false);
+    // Stopped drops can be moved on with Next or Result.
+    if (stopped) {
+        enableCommandsForWorld();
+    }
+    form_->widget->setCursor(Qt::ArrowCursor);
+    pushStep(tr("Dynamic display"), std::move(beforeAnimation_));
     showDropState(tr("Dynamic display"), steps);
 }
 
@@ -568,6 +619,9 @@ bool MainWindow::maySaveChanges()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     build_->cancel();
+    if (animation_ != nullptr) {
+        endAnimation();
+    }
     if (maySaveChanges()) {
         event->accept();
     } else {
@@ -661,8 +715,26 @@ void MainWindow::on_actionExport_triggered()
         return;
     }
     GLWidget* view = form_->widget;
+    const Map& map = *view->filteredMap();
+    if (std::uint64_t(map.width()) * map.length() > BackgroundPoints) {
+        // The map stays as it is meanwhile: the commands that change it wait.
+        auto problem = std::make_shared<QString>();
+        build_->start(
+            title,
+            [&map, format, path, problem](WorkProgress& progress) {
+                progress.beginStage(QStringLiteral("writing"), 0.0, 1.0);
+                *problem = exportMap(map, *format, path, &progress);
+            },
+            false,
+            [this, title, problem](bool finished) {
+                if (finished && !problem->isEmpty()) {
+                    QMessageBox::warning(this, title, *problem);
+                }
+            });
+        return;
+    }
     view->setCursor(Qt::WaitCursor);
-    const QString problem = exportMap(*view->filteredMap(), *format, path);
+    const QString problem = exportMap(map, *format, path);
     view->setCursor(Qt::ArrowCursor);
     if (!problem.isEmpty()) {
         QMessageBox::warning(this, title, problem);
@@ -676,7 +748,7 @@ void MainWindow::exportMasks(const QString& prefix)
     const std::uint32_t width = world().origin().width;
     const std::uint32_t length = world().origin().length;
     const FilterList applied = makeFilterList(world().appliedFilters());
-    build_->start(tr("Export"), world().masksJob(masks.get()), hasLongFilters(applied),
+    build_->build(tr("Export"), world().masksJob(masks.get()), hasLongFilters(applied),
                   [this, masks, width, length, prefix](std::optional<TerrainJob::Terrain> built) {
                       if (!built) {
                           return;
@@ -753,10 +825,23 @@ void MainWindow::showWorldState()
 {
     // Whatever the last message said, the drops it counted have gone.
     form_->statusBar->clearMessage();
+    fitDropBoxesToWorld();
     const GLWidget* view = form_->widget;
     form_->worldSummaryLabel->setText(
         view->hasBaseMap() ? StatusTexts::worldSummary(view->worldOrigin(), *view->filteredMap())
                            : QString());
+}
+
+// The coordinate boxes reach the whole world: the toolkit's 99.99 holds for
+// worlds up to 100 points, larger ones take their last point's coordinate.
+void MainWindow::fitDropBoxesToWorld()
+{
+    const WorldOrigin& origin = world().origin();
+    const bool shown = world().hasTerrain();
+    form_->doubleSpinBoxGoutteX->setMaximum(
+        std::max(DropBoxMaximum, shown ? double(origin.width) - 1.0 : 0.0));
+    form_->doubleSpinBoxGoutteY->setMaximum(
+        std::max(DropBoxMaximum, shown ? double(origin.length) - 1.0 : 0.0));
 }
 
 void MainWindow::showFilterState()

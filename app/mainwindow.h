@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drop/droprun.h"
 #include "world/world.h"
 
 #include <QHash>
@@ -11,6 +12,7 @@
 class BackgroundBuild;
 class Map;
 class QAction;
+class QTimer;
 class QUndoStack;
 class World;
 struct MainWindowForm;
@@ -66,7 +68,9 @@ private slots:
     void on_menuRecentFiles_aboutToShow();
     void on_menuRecentFiles_triggered(QAction* action);
     void on_addErosionMenu_triggered(QAction* kind);
-    void setBuilding(bool building);
+    void on_pushButtonGoutteStop_clicked();
+    void lockWorld(bool locked);
+    void showAnimationFrame();
 
 private:
     World& world() const;
@@ -84,6 +88,10 @@ private:
     // Runs a change of the world and, when it changed anything, records it in
     // the history as one step named name.
     void recordStep(const QString& name, const std::function<void()>& change);
+    // Records the change since before, if any, as one step named name.
+    void pushStep(const QString& name, WorldState before);
+    // Ends Dynamic display, at its end or where Stop found it.
+    void endAnimation();
     // Shows a state of the world that undo or redo brought back.
     void showState(const std::shared_ptr<const WorldState>& state);
     // After New world, Open, undo and redo: the mesh, the filter rows, the
@@ -104,6 +112,7 @@ private:
     // The status bar: the world's summary, and whether filter changes wait
     // for Update.
     void showWorldState();
+    void fitDropBoxesToWorld();
     void showFilterState();
     void showDropState(const QString& command, long steps);
     // Runs the filtered map's drops under the wait cursor as the history step
@@ -115,7 +124,10 @@ private:
     std::unique_ptr<MainWindowForm> form_;
     QUndoStack* history_ = nullptr;
     BackgroundBuild* build_ = nullptr;
-    QHash<QObject*, bool> enabledBeforeBuild_;
+    QHash<QObject*, bool> enabledBeforeLock_;
+    std::unique_ptr<DropRun::Animation> animation_;
+    WorldState beforeAnimation_;
+    QTimer* animationTimer_ = nullptr;
     // The state the last step or undo left, which the next step starts from.
     std::shared_ptr<const WorldState> lastState_;
 };

@@ -75,6 +75,7 @@ void MainWindowForm::setupForm(QMainWindow* window)
     createAdditions(window);
     createDocumentActions(window);
     createErosionButton();
+    createStopButton(window);
 
     // Last, so that for one click the connections above run before the command.
     QMetaObject::connectSlotsByName(window);
@@ -259,6 +260,9 @@ void MainWindowForm::retranslateForm(QMainWindow* window)
     if (addErosionButton != nullptr) {
         retranslateErosionButton();
     }
+    if (pushButtonGoutteStop != nullptr) {
+        retranslateStopButton();
+    }
 }
 
 void MainWindowForm::createAdditions(QMainWindow* window)
@@ -359,6 +363,27 @@ void MainWindowForm::createErosionButton()
     addErosionButton->setMenu(addErosionMenu);
     verticalLayout->insertWidget(verticalLayout->indexOf(presetsButton) + 1, addErosionButton);
     retranslateErosionButton();
+}
+
+void MainWindowForm::createStopButton(QMainWindow* window)
+{
+    pushButtonGoutteStop = createNamed<QPushButton>(tabGoutte, "pushButtonGoutteStop");
+    pushButtonGoutteStop->setEnabled(false);
+    verticalLayout_2->insertWidget(verticalLayout_2->indexOf(pushButtonGoutteDynamic) + 1,
+                                   pushButtonGoutteStop);
+    // An action of the window: a button's own shortcut clicks it only after
+    // showing it pressed for a while.
+    actionStop = createNamed<QAction>(window, "actionStop");
+    window->addAction(actionStop);
+    QObject::connect(actionStop, &QAction::triggered, pushButtonGoutteStop, &QPushButton::click);
+    retranslateStopButton();
+}
+
+void MainWindowForm::retranslateStopButton()
+{
+    pushButtonGoutteStop->setText(translated("Stop"));
+    actionStop->setText(translated("Stop"));
+    actionStop->setShortcut(shortcut("Esc"));
 }
 
 void MainWindowForm::retranslateErosionButton()

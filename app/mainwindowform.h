@@ -82,6 +82,9 @@ struct MainWindowForm
     // Erosion: the filter kinds that reshape the land.
     QPushButton* addErosionButton = nullptr;
     QMenu* addErosionMenu = nullptr;
+    // Ends Dynamic display where it is; Esc does too.
+    QPushButton* pushButtonGoutteStop = nullptr;
+    QAction* actionStop = nullptr;
 
     // Builds and wires the whole window, then binds the window's on_<name>_<signal>
     // slots by name, after the form's own connections so that those run first.
@@ -99,6 +102,8 @@ private:
     void createAdditions(QMainWindow* window);
     void createDocumentActions(QMainWindow* window);
     void createErosionButton();
+    void createStopButton(QMainWindow* window);
+    void retranslateStopButton();
     void retranslateErosionButton();
     void retranslateAdditions();
     void retranslateDocumentActions();

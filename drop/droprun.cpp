@@ -21,17 +21,23 @@ long runToEnd(Map& map, long limit)
 
 long runAnimated(Map& map, const std::function<void()>& showFrame, long limit)
 {
-    long steps = 0;
-    while (steps < limit) {
-        if (steps % kStepsPerFrame == 0) {
-            showFrame();
-        }
-        ++steps;
-        if (!map.stepDrops(kStepLength)) {
-            return steps - 1;
+    Animation animation(limit);
+    do {
+        showFrame();
+    } while (animation.advance(map));
+    return animation.steps();
+}
+
+bool Animation::advance(Map& map)
+{
+    for (int i = 0; i < kStepsPerFrame && !ended_; ++i) {
+        if (steps_ >= limit_ || !map.stepDrops(kStepLength)) {
+            ended_ = true;
+        } else {
+            ++steps_;
         }
     }
-    return steps;
+    return !ended_ && steps_ < limit_;
 }
 
 } // namespace DropRun

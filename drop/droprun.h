@@ -28,4 +28,25 @@ long runToEnd(Map& map, long limit = kDefaultStepLimit);
 // first step and after every kStepsPerFrame steps.
 long runAnimated(Map& map, const std::function<void()>& showFrame, long limit = kDefaultStepLimit);
 
+// Dynamic display a frame at a time, for an animation that the event loop
+// drives: the same steps as runAnimated, in the same order, with a frame shown
+// before each call of advance.
+class Animation
+{
+public:
+    explicit Animation(long limit = kDefaultStepLimit) : limit_(limit) {}
+
+    // Moves the drops by the steps between two frames, kStepsPerFrame or until
+    // a step finds every drop stopped. False once the run has ended.
+    bool advance(Map& map);
+    // The steps so far that found a drop running.
+    long steps() const { return steps_; }
+    bool ended() const { return ended_; }
+
+private:
+    long limit_;
+    long steps_ = 0;
+    bool ended_ = false;
+};
+
 } // namespace DropRun

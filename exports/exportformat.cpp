@@ -3,6 +3,7 @@
 #include "exports/heightmap.h"
 #include "exports/meshfile.h"
 #include "terrain/map.h"
+#include "terrain/workprogress.h"
 #include "world/safefiles.h"
 
 #include <QDir>
@@ -63,7 +64,8 @@ QString knownExportSuffixes()
     return suffixes.join(QStringLiteral(", "));
 }
 
-QString exportMap(const Map& map, ExportFormat format, const QString& path)
+QString exportMap(const Map& map, ExportFormat format, const QString& path,
+                  const WorkProgress* progress)
 {
     if (map.width() == 0 || map.length() == 0) {
         return QStringLiteral("%1: the world is empty (%2 x %3 points): there is nothing to export")
@@ -71,7 +73,7 @@ QString exportMap(const Map& map, ExportFormat format, const QString& path)
             .arg(map.width())
             .arg(map.length());
     }
-    return writeFileSafely(path, [&](QIODevice& device) {
+    const auto written = [&](QIODevice& device) {
         switch (format) {
         case ExportFormat::Png:
             return HeightMap::writePng(map, device);
@@ -83,5 +85,9 @@ QString exportMap(const Map& map, ExportFormat format, const QString& path)
             return writeObj(map, device);
         }
         return false;
+    };
+    // A cancelled export makes its contents all the same, and then keeps them.
+    return writeFileSafely(path, [&](QIODevice& device) {
+        return written(device) && (progress == nullptr || !progress->cancelled());
     });
 }

@@ -5,6 +5,7 @@
 #include <optional>
 
 class Map;
+class WorkProgress;
 
 // The export formats of a filtered world, chosen by the file name's extension.
 enum class ExportFormat
@@ -25,4 +26,6 @@ QString knownExportSuffixes();
 
 // Writes the world to path in the format; an empty text on success, else a
 // message naming the file and the problem. An empty world cannot be exported.
-QString exportMap(const Map& map, ExportFormat format, const QString& path);
+// Once progress is cancelled the file is not written, and the old one stays.
+QString exportMap(const Map& map, ExportFormat format, const QString& path,
+                  const WorkProgress* progress = nullptr);

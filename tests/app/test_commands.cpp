@@ -1,5 +1,6 @@
 // The main window driven as a user drives it: every command through its
 // action, shortcut or button, with the modal dialogs answered.
+#include "drop/droprun.h"
 #include "drop/waterdrop.h"
 #include "generators/generatorchoice.h"
 #include "maps.h"
@@ -97,6 +98,8 @@ private slots:
                 form().actionUpdate->trigger();
             } else {
                 click(button(command));
+                // Dynamic display runs on from the event loop until its end.
+                QTRY_VERIFY(!form().pushButtonGoutteStop->isEnabled());
             }
             result.prepend(cursors.log());
             result.removeAll("");
@@ -231,6 +234,53 @@ private slots:
                               static_cast<FilterMatrix*>(view().filterAt(i))->getMatrix()[12]);
         QCOMPARE(seen, after);
         QVERIFY(form().filterListWidget->selectedItems().isEmpty());
+    }
+
+    // Dynamic display runs from the event loop: the window answers meanwhile, the commands
+    // that change the world wait, and Stop (or Esc) ends it where it is, with the drop
+    // running on under Next and Result to the same end as a run never stopped.
+    void stopEndsDynamicDisplayWhereItIs_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Stop") << false;
+        QTest::newRow("Esc") << true;
+    }
+
+    void stopEndsDynamicDisplayWhereItIs()
+    {
+        QFETCH(bool, escape);
+        // Down the 200 x 3 plane z = x a drop from x = 190 runs some 26,870 steps.
+        const auto plane = [] { return makeMap(200, 3, [](int x, int) { return float(x); }); };
+        view().setBaseMap(plane());
+        view().filteredMap()->startDrop(190.0f, 0.5f);
+        form().tabWidget->setCurrentIndex(0);
+        form().pushButtonGoutteDynamic->setEnabled(true);
+        click(form().pushButtonGoutteDynamic);
+        const WaterDrop& drop = *view().filteredMap()->drops().front();
+        QTRY_VERIFY(drop.path().size() > 500);
+        for (QWidget* command : {static_cast<QWidget*>(form().pushButtonGoutteLancer),
+                                 static_cast<QWidget*>(form().addFilterButton)})
+            QVERIFY(!command->isEnabled());
+        QVERIFY(!form().actionNewWorld->isEnabled() && !form().actionUpdate->isEnabled());
+        if (escape)
+            QTest::keyClick(window_.get(), Qt::Key_Escape);
+        else
+            click(form().pushButtonGoutteStop);
+        const std::size_t stoppedAt = drop.path().size();
+        QTest::qWait(100);
+        QCOMPARE(drop.path().size(), stoppedAt);
+        QVERIFY(!drop.isStopped() && stoppedAt < 20000);
+        QVERIFY(form().pushButtonGoutteSuivant->isEnabled() &&
+                form().pushButtonGoutteRes->isEnabled() && form().actionNewWorld->isEnabled());
+        QVERIFY(form().statusBar->currentMessage().startsWith(
+            QString("Dynamic display: %1 steps.").arg(stoppedAt - 1)));
+        click(form().pushButtonGoutteRes);
+        const auto whole = plane();
+        whole->startDrop(190.0f, 0.5f);
+        DropRun::runToEnd(*whole);
+        const std::vector<MapPoint>& path = whole->drops().front()->path();
+        QVERIFY(drop.isStopped() && path.size() > 20000);
+        QVERIFY(std::memcmp(drop.path().data(), path.data(), path.size() * sizeof(MapPoint)) == 0);
     }
 
     // The dialog opens on "Random", a clock seed and 50 x 50; its seed text is

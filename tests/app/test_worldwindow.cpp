@@ -664,6 +664,30 @@ private slots:
         QCOMPARE(statusMessage(), QString("Update cancelled"));
     }
 
+    // A big world is usable: its drops that still run can be moved on at once, and the
+    // coordinate boxes reach its far corner, where a drop can start.
+    void bigWorldsAreUsable()
+    {
+        QFile world(file("big.terravik"));
+        QVERIFY(world.open(QIODevice::WriteOnly) &&
+                world.write(R"({"format": 1, "generator": "chain", "seed": {"text": "big"},
+                   "width": 600, "length": 500, "drops": [{"x": 100, "y": 40, "steps": 3}]})") > 0);
+        world.close();
+        window_->openWorldFile(world.fileName());
+        QVERIFY(waitForBuilds(*window_));
+        QVERIFY(!view().filteredMap()->drops().front()->isStopped());
+        QVERIFY(form().pushButtonGoutteSuivant->isEnabled() &&
+                form().pushButtonGoutteRes->isEnabled() &&
+                form().pushButtonGoutteDynamic->isEnabled());
+        click(form().pushButtonGoutteRes);
+        form().doubleSpinBoxGoutteX->setValue(598.5);
+        form().doubleSpinBoxGoutteY->setValue(499);
+        QCOMPARE(form().doubleSpinBoxGoutteX->value(), 598.5);
+        click(form().pushButtonGoutteLancer);
+        const MapPoint start = view().filteredMap()->drops().back()->path().front();
+        QCOMPARE(QPointF(start.x(), start.y()), QPointF(598.5, 499));
+    }
+
     // After Fit world the whole world is in the picture, clear of its edges,
     // seen from the same side and at the same angles; a world too large for
     // the usual far plane too.
