@@ -167,6 +167,15 @@ public:
         return !warned && view()->filteredMap()->drops().size() == 1;
     }
 
+    // Dynamic display runs from the event loop until its end.
+    void waitForAnimation()
+    {
+        QPushButton* stop = window_.form()->pushButtonGoutteStop;
+        while (stop->isEnabled()) {
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+    }
+
     std::size_t dropPathLength() const
     {
         const auto drops = view()->filteredMap()->drops();
@@ -221,6 +230,7 @@ void timeDropCommand(benchmark::State& state, const char* slot)
         }
         state.ResumeTiming();
         scene->invoke(slot);
+        scene->waitForAnimation();
         points = scene->dropPathLength();
     }
     state.counters["path_points"] = double(points);

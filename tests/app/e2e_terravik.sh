@@ -17,8 +17,8 @@ fi
 
 # Where the drop buttons stand in the 688 x 462 window (the layout is fixed
 # and the fonts are the installed DejaVu ones): centres of Start and Result.
-readonly start_button=(538 235)
-readonly result_button=(538 333)
+readonly start_button=(538 220)
+readonly result_button=(538 308)
 # Qt::darkGray, the view's background.
 readonly background='#808080'
 

@@ -1,6 +1,7 @@
 // A random user drives the real main window for thousands of actions: no crash, no hang,
 // no dialog left behind, and a resident size that stays flat after a warm-up.
 #include "drop/waterdrop.h"
+#include "filters/filtersettingsdialog.h"
 #include "terrain/map.h"
 #include "windowdriver.h"
 
@@ -27,14 +28,15 @@ private slots:
         // the mouse on the view, or a menu command.
         QPushButton* const buttons[] = {
             form.pushButtonGoutteLancer, form.pushButtonGoutteLancer,  form.pushButtonGoutteSuivant,
-            form.pushButtonGoutteRes,    form.pushButtonGoutteDynamic, form.addFilterButton,
-            form.editFilterButton,       form.removeFilterButton,      form.moveUpButton,
-            form.moveDownButton};
-        // The last, a filter preset.
+            form.pushButtonGoutteRes,    form.pushButtonGoutteDynamic, form.pushButtonGoutteStop,
+            form.addFilterButton,        form.editFilterButton,        form.removeFilterButton,
+            form.moveUpButton,           form.moveDownButton};
+        // The last, a filter preset or now and then an erosion filter (with few droplets).
         QAction* const menu[] = {
             form.actionNewWorld, form.actionUpdate, form.actionCenter,         form.actionFitWorld,
             form.actionUndo,     form.actionRedo,   form.actionColourByHeight, nullptr};
-        const QList<QAction*> presets = form.presetsMenu->actions();
+        const QList<QAction*> presets =
+            form.presetsMenu->actions() + form.addErosionMenu->actions();
         const auto act = [&] {
             const int roll = uniform(0, 99);
             QListWidget& list = *form.filterListWidget;
@@ -44,7 +46,7 @@ private slots:
             if (list.count() > 0 && uniform(0, 3) > 0)
                 list.item(uniform(0, list.count() - 1))->setSelected(true);
             if (roll < 76) {
-                QPushButton* button = buttons[roll * 10 / 76];
+                QPushButton* button = buttons[roll * 11 / 76];
                 form.tabWidget->setCurrentWidget(button->parentWidget());
                 click(button);
             } else if (roll < 84) {
@@ -70,6 +72,11 @@ private slots:
                                        uniform(0, 3) > 0});
             else if (auto* box = qobject_cast<QMessageBox*>(&dialog))
                 click(box->button(QMessageBox::Ok));
+            else if (auto* settings = qobject_cast<FilterSettingsDialog*>(&dialog)) {
+                for (QSpinBox* box : settings->findChildren<QSpinBox*>())
+                    box->setValue(uniform(box->minimum(), std::min(box->maximum(), 2000)));
+                uniform(0, 3) > 0 ? settings->accept() : settings->reject();
+            }
         };
         QFile status("/proc/self/status");
         const auto residentKb = [&status] {
@@ -82,6 +89,8 @@ private slots:
         qint64 afterWarmUp = 0;
         for (int n = 1; n <= count; ++n) {
             answerModal<QDialog>(act, answer);
+            // Builds with erosion run in the background, with a progress dialog.
+            QVERIFY(waitForBuilds(window));
             for (QWidget* widget : QApplication::topLevelWidgets())
                 QVERIFY2(!qobject_cast<QDialog*>(widget), qPrintable(QString::number(n)));
             afterWarmUp = n == count / 5 ? residentKb() : afterWarmUp;
@@ -107,6 +116,7 @@ private slots:
                             int(drop->path().size() * sizeof(MapPoint)));
             return bits + rowTexts(*form.filterListWidget).join('|').toUtf8();
         };
+        click(form.pushButtonGoutteStop);
         const QByteArray last = shown();
         const bool fromTheStart = window.history()->count() < window.history()->undoLimit();
         while (form.actionUndo->isEnabled())

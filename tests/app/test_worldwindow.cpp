@@ -443,6 +443,7 @@ private slots:
         click(form().removeFilterButton);
         after({"Move filter down", "Remove filter"});
         click(form().pushButtonGoutteDynamic);
+        QTRY_VERIFY(!form().pushButtonGoutteStop->isEnabled());
         after({"Dynamic display"});
         for (int i = steps.size() - 1; i >= 0; --i) {
             for (auto name = steps[i].crbegin(); name != steps[i].crend(); ++name) {
