@@ -37,6 +37,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUndoStack>
@@ -133,6 +134,9 @@ MainWindow::MainWindow(QWidget* parent)
             [] { Preferences::clearRecentFiles(); });
     setAcceptDrops(true);
     nameWorldFile(QString());
+    connectFilterList();
+    connect(form_->pushButtonGoutteLancer, &QPushButton::pressed, this,
+            &MainWindow::rememberDropButtons);
     restoreGeometry(Preferences::windowGeometry());
     form_->actionColourByHeight->setChecked(Preferences::colourByHeight());
     // An event's message hides the pending filters' notice only for a while.
@@ -156,6 +160,25 @@ MainWindow::~MainWindow()
 MainWindowForm* MainWindow::form() const
 {
     return form_.get();
+}
+
+void MainWindow::connectFilterList()
+{
+    QListWidget* list = form_->filterListWidget;
+    connect(list, &QListWidget::itemSelectionChanged, this, &MainWindow::enableFilterButtons);
+    connect(list, &QListWidget::itemDoubleClicked, this, [this] {
+        if (form_->editFilterButton->isEnabled()) {
+            on_editFilterButton_clicked();
+        }
+    });
+    auto* remove =
+        new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(remove, &QShortcut::activated, this, [this] {
+        if (form_->removeFilterButton->isEnabled()) {
+            on_removeFilterButton_clicked();
+        }
+    });
+    enableFilterButtons();
 }
 
 World& MainWindow::world() const
@@ -310,6 +333,7 @@ void MainWindow::lockWorld(bool locked)
                              form_->moveDownButton,
                              form_->presetsButton,
                              form_->addErosionButton};
+    locked_ = locked;
     if (locked) {
         enabledBeforeLock_.clear();
         for (QObject* command : commands) {
@@ -321,9 +345,11 @@ void MainWindow::lockWorld(bool locked)
     for (QObject* command : commands) {
         command->setProperty("enabled", enabledBeforeLock_.value(command, true));
     }
-    // Undo and redo follow the history, which the build may have added to.
+    // Undo and redo follow the history, which the build may have added to,
+    // and the filter buttons the selection, which may have changed meanwhile.
     form_->actionUndo->setEnabled(history_->canUndo());
     form_->actionRedo->setEnabled(history_->canRedo());
+    enableFilterButtons();
 }
 
 void MainWindow::on_pushButtonGoutteLancer_clicked()
@@ -331,22 +357,57 @@ void MainWindow::on_pushButtonGoutteLancer_clicked()
     GLWidget* view = form_->widget;
     const double x = form_->doubleSpinBoxGoutteX->value();
     const double y = form_->doubleSpinBoxGoutteY->value();
-    const Map* base = view->baseMap();
+    const Map* base = view->filteredMap();
     if (base == nullptr) {
         QMessageBox::warning(nullptr, tr("Warning !"),
                              tr("There is no world yet: make one with File > New world."),
                              QMessageBox::Ok, QMessageBox::NoButton);
+        restoreDropButtons();
         return;
     }
     // A drop needs the corners of the cell it stands on.
     if (!base->isOnSurface(float(x), float(y))) {
+        const QString ranges =
+            base->width() < 2 || base->length() < 2
+                ? tr("This world of %1 x %2 points has no surface for drops to run on.")
+                      .arg(base->width())
+                      .arg(base->length())
+                : tr("X runs from 0 to %1 and Y from 0 to %2 on this world.")
+                      .arg(base->width() - 1)
+                      .arg(base->length() - 1);
         QMessageBox::warning(nullptr, tr("Warning !"),
-                             tr("The entered coordinates are not within the map"), QMessageBox::Ok,
-                             QMessageBox::NoButton);
+                             tr("The entered coordinates are not within the map") +
+                                 QLatin1Char('\n') + ranges,
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        restoreDropButtons();
         return;
     }
     recordStep(tr("Start drop"), [&] { world().startDrop(float(x), float(y)); });
     showDropState(tr("Drop started at (%1, %2)").arg(x, 0, 'f', 2).arg(y, 0, 'f', 2), -1);
+}
+
+// A refused Start changes nothing: the buttons are back as they were before
+// the press that the form's connections answered.
+void MainWindow::rememberDropButtons()
+{
+    dropButtonsBeforeStart_.clear();
+    for (QPushButton* button : dropButtons()) {
+        dropButtonsBeforeStart_ << button->isEnabled();
+    }
+}
+
+void MainWindow::restoreDropButtons()
+{
+    const QList<QPushButton*> buttons = dropButtons();
+    for (int i = 0; i < buttons.size() && i < dropButtonsBeforeStart_.size(); ++i) {
+        buttons[i]->setEnabled(dropButtonsBeforeStart_[i]);
+    }
+}
+
+QList<QPushButton*> MainWindow::dropButtons() const
+{
+    return {form_->pushButtonGoutteLancer, form_->pushButtonGoutteSuivant,
+            form_->pushButtonGoutteRes, form_->pushButtonGoutteDynamic};
 }
 
 void MainWindow::on_pushButtonGoutteSuivant_clicked()
@@ -380,11 +441,13 @@ void MainWindow::on_addFilterButton_clicked()
 void MainWindow::on_editFilterButton_clicked()
 {
     GLWidget* view = form_->widget;
+    int edited = -1;
     for (const int row : selectedRows(form_->filterListWidget)) {
         Filter* filter = view->filterAt(row);
         recordStep(tr("Edit filter"), [&] { editFilter(*filter, this); });
+        edited = row;
     }
-    refreshFilterList();
+    refreshFilterList(edited);
 }
 
 void MainWindow::on_removeFilterButton_clicked()
@@ -395,20 +458,40 @@ void MainWindow::on_removeFilterButton_clicked()
     refreshFilterList();
 }
 
+// The moved filter stays selected, so that it can be moved on at once.
 void MainWindow::on_moveUpButton_clicked()
 {
+    int moved = -1;
     for (const int row : selectedRows(form_->filterListWidget)) {
         recordStep(tr("Move filter up"), [&] { form_->widget->moveFilterUp(row); });
+        moved = std::max(row - 1, 0);
     }
-    refreshFilterList();
+    refreshFilterList(moved);
 }
 
 void MainWindow::on_moveDownButton_clicked()
 {
+    int moved = -1;
     for (const int row : selectedRows(form_->filterListWidget)) {
         recordStep(tr("Move filter down"), [&] { form_->widget->moveFilterDown(row); });
+        moved = std::min(row + 1, form_->widget->filterCount() - 1);
     }
-    refreshFilterList();
+    refreshFilterList(moved);
+}
+
+// Edit, Remove and the moves act on the selected row: each is enabled only
+// when it can act on it.
+void MainWindow::enableFilterButtons()
+{
+    if (locked_) {
+        return;
+    }
+    const QList<int> rows = selectedRows(form_->filterListWidget);
+    const int row = rows.isEmpty() ? -1 : rows.constFirst();
+    form_->editFilterButton->setEnabled(row >= 0);
+    form_->removeFilterButton->setEnabled(row >= 0);
+    form_->moveUpButton->setEnabled(row > 0);
+    form_->moveDownButton->setEnabled(row >= 0 && row + 1 < form_->widget->filterCount());
 }
 
 void MainWindow::on_actionUpdate_triggered()
@@ -895,7 +978,7 @@ long MainWindow::runDrops(const QString& name, const std::function<long()>& run)
     return steps;
 }
 
-void MainWindow::refreshFilterList()
+void MainWindow::refreshFilterList(int selected)
 {
     QListWidget* list = form_->filterListWidget;
     GLWidget* view = form_->widget;
@@ -903,5 +986,9 @@ void MainWindow::refreshFilterList()
     for (int i = 0; i < view->filterCount(); ++i) {
         list->addItem(QString::number(i) + QStringLiteral(". ") + view->filterName(i));
     }
+    if (selected >= 0 && selected < list->count()) {
+        list->setCurrentRow(selected);
+    }
+    enableFilterButtons();
     showFilterState();
 }

@@ -12,6 +12,7 @@
 class BackgroundBuild;
 class Map;
 class QAction;
+class QPushButton;
 class QTimer;
 class QUndoStack;
 class World;
@@ -70,6 +71,8 @@ private slots:
     void on_addErosionMenu_triggered(QAction* kind);
     void on_pushButtonGoutteStop_clicked();
     void lockWorld(bool locked);
+    void enableFilterButtons();
+    void rememberDropButtons();
     void showAnimationFrame();
 
 private:
@@ -118,13 +121,19 @@ private:
     // Runs the filtered map's drops under the wait cursor as the history step
     // name, then shows them; returns the steps the run made.
     long runDrops(const QString& name, const std::function<long()>& run);
-    // Rebuilds the filter rows from the view's filter list; no row stays selected.
-    void refreshFilterList();
+    // Rebuilds the filter rows from the view's filter list; the row selected,
+    // if any, is the one given.
+    void refreshFilterList(int selected = -1);
+    void connectFilterList();
+    void restoreDropButtons();
+    QList<QPushButton*> dropButtons() const;
 
     std::unique_ptr<MainWindowForm> form_;
     QUndoStack* history_ = nullptr;
     BackgroundBuild* build_ = nullptr;
     QHash<QObject*, bool> enabledBeforeLock_;
+    bool locked_ = false;
+    QList<bool> dropButtonsBeforeStart_;
     std::unique_ptr<DropRun::Animation> animation_;
     WorldState beforeAnimation_;
     QTimer* animationTimer_ = nullptr;
