@@ -221,6 +221,13 @@ void MainWindow::on_pushButtonGoutteLancer_clicked()
     GLWidget* view = form_->widget;
     const double x = form_->doubleSpinBoxGoutteX->value();
     const double y = form_->doubleSpinBoxGoutteY->value();
+    if (world().origin().region && view->hasBaseMap()) {
+        QMessageBox::warning(nullptr, tr("Warning !"),
+                             tr("This is a region of a larger world: drops run over the whole "
+                                "world, so a region has none."),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
     const Map* base = view->baseMap();
     if (base == nullptr) {
         QMessageBox::warning(nullptr, tr("Warning !"),
@@ -366,15 +373,17 @@ void MainWindow::openWorldFile(const QString& path)
         return;
     }
     const WorldRecipe& recipe = reading.recipe;
-    if (recipe.origin.width > MaxWindowSide || recipe.origin.length > MaxWindowSide) {
+    // A region of a huge world is as large as its own points.
+    const Region shown = recipe.origin.area();
+    if (shown.width > MaxWindowSide || shown.length > MaxWindowSide) {
         QMessageBox::warning(
             this, title,
             tr("%1 is a world of %2 x %3 points; the window shows worlds of up to %4 x %4. "
                "Export it from the command line instead, e.g.\n"
                "terravik --world \"%1\" --export world.png")
                 .arg(QDir::toNativeSeparators(path))
-                .arg(recipe.origin.width)
-                .arg(recipe.origin.length)
+                .arg(shown.width)
+                .arg(shown.length)
                 .arg(MaxWindowSide));
         return;
     }
@@ -551,7 +560,13 @@ void MainWindow::on_actionExport_triggered()
     }
     GLWidget* view = form_->widget;
     view->setCursor(Qt::WaitCursor);
-    const QString problem = exportMap(*view->filteredMap(), *format, path);
+    // A region's grid and mesh stand where the region lies in its world.
+    ExportSettings settings;
+    if (const std::optional<Region>& region = world().origin().region) {
+        settings.place =
+            Region{region->x, region->y, world().origin().width, world().origin().length};
+    }
+    const QString problem = exportMap(*view->filteredMap(), *format, path, settings);
     view->setCursor(Qt::ArrowCursor);
     if (!problem.isEmpty()) {
         QMessageBox::warning(this, title, problem);
@@ -655,6 +670,12 @@ bool MainWindow::hasWorld(const QString& title)
 void MainWindow::nameWorldFile(const QString& path)
 {
     setWindowFilePath(path);
+    const WorldOrigin& origin = world().origin();
+    if (!path.isEmpty() && origin.region) {
+        setWindowTitle(tr("%1, region %2[*] - Terravik")
+                           .arg(QFileInfo(path).fileName(), StatusTexts::regionText(origin)));
+        return;
+    }
     setWindowTitle(path.isEmpty() ? tr("Terravik[*]")
                                   : tr("%1[*] - Terravik").arg(QFileInfo(path).fileName()));
 }

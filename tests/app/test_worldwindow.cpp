@@ -358,6 +358,28 @@ private slots:
         QVERIFY2(problem.contains(QStringLiteral("unknown export format")), qPrintable(problem));
     }
 
+    // A region of a world too large for the window opens as its own points,
+    // says where it lies, and exports as the command line exports it, placed
+    // in its world.
+    void regionWorldsOpenAndExportAsOnTheCommandLine()
+    {
+        const QStringList region = {"--generator", "peaks",      "--seed",   "Terravik",
+                                    "--size",      "20000x9000", "--region", "12000,4000,40,30",
+                                    "--export"};
+        for (const char* name : {"region.terravik", "cli.obj"}) {
+            QProcess cli;
+            cli.start(QStringLiteral(TERRAVIK_PROGRAM), region + QStringList{file(name)});
+            QVERIFY(cli.waitForFinished() && cli.exitCode() == 0);
+        }
+        window_->openWorldFile(file("region.terravik"));
+        QCOMPARE(window_->windowTitle(),
+                 QStringLiteral("region.terravik, region 40 x 30 at "
+                                "12000,4000 of 20000 x 9000[*] - Terravik"));
+        QCOMPARE(view().filteredMap()->width(), 40u);
+        QCOMPARE(runFileDialog(form().actionExport, file("window.obj")), QString());
+        QCOMPARE(contentsOf(file("window.obj")), contentsOf(file("cli.obj")));
+    }
+
     // Off, every line is white; on, the wireframe runs through the colour
     // map. The choice, like the window's size, outlives the window.
     void colourByHeightIsShownAndRemembered()
