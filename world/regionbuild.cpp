@@ -38,7 +38,8 @@ std::unique_ptr<Map> RegionBuild::finish(std::unique_ptr<Map> filtered) const
     if (filtered == nullptr || baseWindow_ == window_) {
         return filtered;
     }
-    return cropMap(*filtered, window_.relativeTo(baseWindow_));
+    filtered->cutTo(window_.relativeTo(baseWindow_));
+    return filtered;
 }
 
 std::unique_ptr<Map> RegionBuild::build(const FilterRun& run) const
