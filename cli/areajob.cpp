@@ -254,6 +254,10 @@ QString regionOrigin(const HeadlessJob& job, const WorldRecipe& recipe, WorldOri
         }
         origin.region = job.region;
     }
+    // The whole world alone (its range printed) may go through anything.
+    if (!origin.region && !job.tiles.any()) {
+        return {};
+    }
     if (const QString problem = regionFilterProblem(recipe.filters); !problem.isEmpty()) {
         return QStringLiteral("%1: %2").arg(regionOption(job), problem);
     }

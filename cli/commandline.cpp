@@ -413,7 +413,7 @@ QString combinationProblem(const HeadlessJob& job)
     }
     const bool worldTooLarge =
         job.origin.width > WorldFile::MaxSide || job.origin.length > WorldFile::MaxSide;
-    if (!byRegions && !job.printHeightRange && job.worldFile.isEmpty() && worldTooLarge) {
+    if (!byRegions && job.worldFile.isEmpty() && worldTooLarge) {
         return QStringLiteral("--size %1x%2: a world beyond %3 x %3 is built a region at a "
                               "time: give --region, --tiles or --tile-size")
             .arg(job.origin.width)

@@ -71,9 +71,10 @@ bool writeNormalMap(const HeightGrid& grid, const NormalMapSettings& settings, Q
         uchar* row = image.scanLine(int(y));
         for (std::uint32_t x = 0; x < grid.width(); ++x) {
             const Normal normal = normalAt(grid, x, y, settings.verticalScale);
-            row[3 * x] = uchar(byteOf((normal.x + 1.0) / 2.0));
-            row[3 * x + 1] = uchar(byteOf((normal.y + 1.0) / 2.0));
-            row[3 * x + 2] = uchar(byteOf((normal.z + 1.0) / 2.0));
+            uchar* pixel = row + std::size_t(x) * 3;
+            pixel[0] = uchar(byteOf((normal.x + 1.0) / 2.0));
+            pixel[1] = uchar(byteOf((normal.y + 1.0) / 2.0));
+            pixel[2] = uchar(byteOf((normal.z + 1.0) / 2.0));
         }
     }
     return HeightMap::writeEncoded(image, device);
@@ -100,10 +101,11 @@ bool writeSplatMap(const HeightGrid& grid, const HeightMap::Range& range,
             const double low =
                 std::min(1.0 - ramp(height, settings.lowUpTo, settings.blend), 1.0 - high);
             const double middle = 1.0 - low - high;
-            row[4 * x] = uchar(byteOf(low * (1.0 - steep)));
-            row[4 * x + 1] = uchar(byteOf(middle * (1.0 - steep)));
-            row[4 * x + 2] = uchar(byteOf(high * (1.0 - steep)));
-            row[4 * x + 3] = uchar(byteOf(steep));
+            uchar* pixel = row + std::size_t(x) * 4;
+            pixel[0] = uchar(byteOf(low * (1.0 - steep)));
+            pixel[1] = uchar(byteOf(middle * (1.0 - steep)));
+            pixel[2] = uchar(byteOf(high * (1.0 - steep)));
+            pixel[3] = uchar(byteOf(steep));
         }
     }
     return HeightMap::writeEncoded(image, device);
