@@ -73,8 +73,8 @@ struct Options
                                                 "convention)."),
                                  QStringLiteral("file.png")};
     QCommandLineOption normalScale{QStringLiteral("normal-scale"),
-                                   QStringLiteral("Height units per grid step for normal and "
-                                                  "splat maps (default 1)."),
+                                   QStringLiteral("A height unit's length in grid steps, for "
+                                                  "normal and splat maps (default 1)."),
                                    QStringLiteral("Z")};
     QCommandLineOption splatMap{QStringLiteral("splat-map"),
                                 QStringLiteral("Also write the splat map (RGBA PNG: low, middle "

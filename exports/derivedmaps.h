@@ -13,8 +13,8 @@ class QIODevice;
 
 struct NormalMapSettings
 {
-    // Height units per grid step: heights are multiplied by it before the
-    // slopes are taken (1: a height unit is as long as a grid step).
+    // The length of a height unit in grid steps: heights are multiplied by it
+    // before the slopes are taken (1: a height unit is as long as a grid step).
     double verticalScale = 1.0;
 };
 
