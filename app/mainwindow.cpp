@@ -273,8 +273,8 @@ void MainWindow::on_actionNewWorld_triggered()
 
 bool MainWindow::runsLong(const WorldOrigin& origin, const FilterList& filters)
 {
-    return std::uint64_t(origin.width) * origin.length > BackgroundPoints ||
-           hasLongFilters(filters);
+    const Region built = origin.area();
+    return std::uint64_t(built.width) * built.length > BackgroundPoints || hasLongFilters(filters);
 }
 
 bool MainWindow::hasLongFilters(const FilterList& filters)
@@ -357,6 +357,13 @@ void MainWindow::on_pushButtonGoutteLancer_clicked()
     GLWidget* view = form_->widget;
     const double x = form_->doubleSpinBoxGoutteX->value();
     const double y = form_->doubleSpinBoxGoutteY->value();
+    if (world().origin().region && view->hasBaseMap()) {
+        QMessageBox::warning(nullptr, tr("Warning !"),
+                             tr("This is a region of a larger world: drops run over the whole "
+                                "world, so a region has none."),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
     const Map* base = view->filteredMap();
     if (base == nullptr) {
         QMessageBox::warning(nullptr, tr("Warning !"),
@@ -588,15 +595,17 @@ void MainWindow::openWorldFile(const QString& path)
         return;
     }
     const WorldRecipe& recipe = reading.recipe;
-    if (recipe.origin.width > MaxWindowSide || recipe.origin.length > MaxWindowSide) {
+    // A region of a huge world is as large as its own points.
+    const Region shown = recipe.origin.area();
+    if (shown.width > MaxWindowSide || shown.length > MaxWindowSide) {
         QMessageBox::warning(
             this, title,
             tr("%1 is a world of %2 x %3 points; the window shows worlds of up to %4 x %4. "
                "Export it from the command line instead, e.g.\n"
                "terravik --world \"%1\" --export world.png")
                 .arg(QDir::toNativeSeparators(path))
-                .arg(recipe.origin.width)
-                .arg(recipe.origin.length)
+                .arg(shown.width)
+                .arg(shown.length)
                 .arg(MaxWindowSide));
         return;
     }
@@ -799,14 +808,22 @@ void MainWindow::on_actionExport_triggered()
     }
     GLWidget* view = form_->widget;
     const Map& map = *view->filteredMap();
+    // A region's grid and mesh stand where the region lies in its world.
+    ExportSettings settings;
+    if (const std::optional<Region>& region = world().origin().region) {
+        settings.place =
+            Region{region->x, region->y, world().origin().width, world().origin().length};
+    }
     if (std::uint64_t(map.width()) * map.length() > BackgroundPoints) {
         // The map stays as it is meanwhile: the commands that change it wait.
         auto problem = std::make_shared<QString>();
         build_->start(
             title,
-            [&map, format, path, problem](WorkProgress& progress) {
+            [&map, format, path, settings, problem](WorkProgress& progress) {
                 progress.beginStage(QStringLiteral("writing"), 0.0, 1.0);
-                *problem = exportMap(map, *format, path, &progress);
+                ExportSettings cancellable = settings;
+                cancellable.progress = &progress;
+                *problem = exportMap(map, *format, path, cancellable);
             },
             false,
             [this, title, problem](bool finished) {
@@ -817,7 +834,7 @@ void MainWindow::on_actionExport_triggered()
         return;
     }
     view->setCursor(Qt::WaitCursor);
-    const QString problem = exportMap(map, *format, path);
+    const QString problem = exportMap(map, *format, path, settings);
     view->setCursor(Qt::ArrowCursor);
     if (!problem.isEmpty()) {
         QMessageBox::warning(this, title, problem);
@@ -960,6 +977,12 @@ bool MainWindow::hasWorld(const QString& title)
 void MainWindow::nameWorldFile(const QString& path)
 {
     setWindowFilePath(path);
+    const WorldOrigin& origin = world().origin();
+    if (!path.isEmpty() && origin.region) {
+        setWindowTitle(tr("%1, region %2[*] - Terravik")
+                           .arg(QFileInfo(path).fileName(), StatusTexts::regionText(origin)));
+        return;
+    }
     setWindowTitle(path.isEmpty() ? tr("Terravik[*]")
                                   : tr("%1[*] - Terravik").arg(QFileInfo(path).fileName()));
 }

@@ -32,11 +32,28 @@ QString worldSummary(const WorldOrigin& origin, const Map& filtered)
                                             .arg(double(range.lowest), 0, 'f', 2)
                                             .arg(double(range.highest), 0, 'f', 2)
                                       : translated("no heights");
+    if (origin.region) {
+        return translated("%1, %2, region %3, %4")
+            .arg(generatorTitle(origin.generatorIndex), seedText(origin.seed), regionText(origin),
+                 heights);
+    }
     return translated("%1, %2, %3 x %4, %5")
         .arg(generatorTitle(origin.generatorIndex), seedText(origin.seed))
         .arg(origin.width)
         .arg(origin.length)
         .arg(heights);
+}
+
+QString regionText(const WorldOrigin& origin)
+{
+    const Region region = origin.area();
+    return translated("%1 x %2 at %3,%4 of %5 x %6")
+        .arg(region.width)
+        .arg(region.length)
+        .arg(region.x)
+        .arg(region.y)
+        .arg(origin.width)
+        .arg(origin.length);
 }
 
 QString filtersChanged()

@@ -22,7 +22,7 @@ std::size_t heapBytes()
 WorldRecipe sampleRecipe(std::uint32_t size)
 {
     WorldRecipe recipe;
-    recipe.origin = {2, SeedRecord::ofText("Terravik"), size, size};
+    recipe.origin = {2, SeedRecord::ofText("Terravik"), size, size, std::nullopt};
     FilterMatrix smooth(QStringLiteral("Smooth"));
     FilterMatrix::Coefficients ones{};
     ones.fill(1);

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "exports/derivedmaps.h"
+#include "exports/heightmap.h"
+#include "terrain/region.h"
 #include "world/worldrecipe.h"
 
 #include <QByteArrayList>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 // The headless command line: what to build and where to write it.
@@ -26,6 +32,18 @@ struct NewDrop
     DropRecord start;
 };
 
+// How the world or region is cut into tiles that share their edge row and
+// column: --tiles N (N x N tiles) or --tile-size S (S points a side, the last
+// ones smaller), and --tile I,J to make that one tile only.
+struct TileRequest
+{
+    std::uint32_t count = 0;
+    std::uint32_t size = 0;
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> only;
+
+    bool any() const { return count > 0 || size > 0; }
+};
+
 struct HeadlessJob
 {
     QString output;
@@ -39,6 +57,21 @@ struct HeadlessJob
     // one per core).
     QString masksPrefix;
     int threads = 0;
+    // The region of the world to build, with its --region value as typed.
+    std::optional<Region> region;
+    QString regionTyped;
+    TileRequest tiles;
+    // The range 16-bit heights and splat maps are placed in, when given.
+    std::optional<HeightMap::Range> heightRange;
+    // Prints the heights' range instead of writing anything.
+    bool printHeightRange = false;
+    QString normalMap;
+    QString splatMap;
+    NormalMapSettings normals;
+    SplatMapSettings splat;
+
+    // Whether the world is built a region at a time rather than whole.
+    bool byRegions() const { return region || tiles.any() || printHeightRange; }
 };
 
 // The outcome of reading the arguments: a job, or text to print and a status

@@ -1,5 +1,6 @@
 #include "cli/headless.h"
 
+#include "cli/areajob.h"
 #include "cli/commandline.h"
 #include "exports/exportformat.h"
 #include "exports/maskimages.h"
@@ -129,6 +130,28 @@ QString outputProblem(const HeadlessJob& job, const WorldRecipe& recipe, bool wr
     return WorldFile::reopenProblem(job.output, planned);
 }
 
+ExportSettings exportSettings(const HeadlessJob& job)
+{
+    ExportSettings settings;
+    settings.heightRange = job.heightRange;
+    settings.normals = job.normals;
+    settings.splat = job.splat;
+    return settings;
+}
+
+// The normal and splat maps the job asks for besides its export.
+QString writeDerivedMaps(const HeadlessJob& job, const Map& map)
+{
+    QString problem;
+    if (!job.normalMap.isEmpty()) {
+        problem = exportMap(map, ExportFormat::NormalMap, job.normalMap, exportSettings(job));
+    }
+    if (problem.isEmpty() && !job.splatMap.isEmpty()) {
+        problem = exportMap(map, ExportFormat::SplatMap, job.splatMap, exportSettings(job));
+    }
+    return problem;
+}
+
 } // namespace
 
 int runHeadless(const QByteArrayList& arguments)
@@ -144,7 +167,7 @@ int runHeadless(const QByteArrayList& arguments)
     const HeadlessJob& job = parsed.job;
     const bool writesWorld = isWorldFile(job.output);
     const std::optional<ExportFormat> format = exportFormatOf(job.output);
-    if (!writesWorld && !format) {
+    if (!writesWorld && !format && !job.printHeightRange) {
         return fail(ExitStatus::UsageError,
                     QStringLiteral("%1: unknown export format: give a file name ending in %2 or "
                                    ".terravik")
@@ -154,6 +177,24 @@ int runHeadless(const QByteArrayList& arguments)
     const QString readProblem = readRecipe(job, recipe);
     if (!readProblem.isEmpty()) {
         return fail(ExitStatus::BadInputFile, readProblem);
+    }
+    if (job.threads > 0) {
+        QThreadPool::globalInstance()->setMaxThreadCount(job.threads);
+    }
+    if (job.byRegions() || recipe.origin.region) {
+        if (!job.masksPrefix.isEmpty()) {
+            return fail(ExitStatus::UsageError,
+                        QStringLiteral("--masks %1: erosion needs the whole world, so it has no "
+                                       "masks with --region or tiles")
+                            .arg(job.masksPrefix));
+        }
+        ProgressLines progress(job.quiet);
+        WorkProgress building(std::ref(progress));
+        const int status = runRegionJob(job, recipe, building);
+        if (status == ExitStatus::Success && !job.output.isEmpty()) {
+            progress.finished(job.output);
+        }
+        return status;
     }
     const QString dropProblem = offSurfaceDrop(job, recipe.origin);
     if (!dropProblem.isEmpty()) {
@@ -178,15 +219,12 @@ int runHeadless(const QByteArrayList& arguments)
             return fail(ExitStatus::WriteFailed, problem);
         }
     }
-    if (job.threads > 0) {
-        QThreadPool::globalInstance()->setMaxThreadCount(job.threads);
-    }
-
     ProgressLines progress(job.quiet);
     QString writeProblem;
     // A world file holds the recipe only: the terrain is built when new drops
-    // need it to run on, or masks are asked for.
-    if (writesWorld && job.newDrops.empty() && job.masksPrefix.isEmpty()) {
+    // need it to run on, or masks and derived maps are asked for.
+    if (writesWorld && job.newDrops.empty() && job.masksPrefix.isEmpty() &&
+        job.normalMap.isEmpty() && job.splatMap.isEmpty()) {
         writeProblem = WorldFile::save(job.output, recipe);
     } else {
         // The command line keeps no base map: the filters work in two maps.
@@ -213,8 +251,11 @@ int runHeadless(const QByteArrayList& arguments)
             recipe = world.recipe();
             writeProblem = WorldFile::save(job.output, recipe);
         } else {
-            writeProblem = exportMap(*world.filteredMap(), *format, job.output);
+            writeProblem =
+                exportMap(*world.filteredMap(), *format, job.output, exportSettings(job));
         }
+        writeProblem =
+            writeProblem.isEmpty() ? writeDerivedMaps(job, *world.filteredMap()) : writeProblem;
     }
     if (!writeProblem.isEmpty()) {
         return fail(ExitStatus::WriteFailed, writeProblem);

@@ -1,12 +1,13 @@
 #include "exports/heightmap.h"
 
+#include "exports/heightgrid.h"
 #include "exports/textnumbers.h"
-#include "terrain/map.h"
 
 #include <QBuffer>
 #include <QIODevice>
 #include <QImage>
 #include <QImageWriter>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -33,23 +34,38 @@ QByteArray exactText(float value)
 
 } // namespace
 
-Range rangeOf(const Map& map)
+Range rangeOf(const HeightGrid& grid)
 {
     Range range;
-    for (const MapPoint& point : map.points()) {
-        const float z = point.z();
-        if (!std::isfinite(z)) {
-            continue;
-        }
-        if (!range.any) {
-            range = {z, z, true};
-        } else if (z < range.lowest) {
-            range.lowest = z;
-        } else if (z > range.highest) {
-            range.highest = z;
+    for (std::uint32_t x = 0; x < grid.width(); ++x) {
+        for (std::uint32_t y = 0; y < grid.length(); ++y) {
+            const float z = grid.z(x, y);
+            if (!std::isfinite(z)) {
+                continue;
+            }
+            if (!range.any) {
+                range = {z, z, true};
+            } else if (z < range.lowest) {
+                range.lowest = z;
+            } else if (z > range.highest) {
+                range.highest = z;
+            }
         }
     }
     return range;
+}
+
+Range rangeOf(const Map& map)
+{
+    return rangeOf(HeightGrid(map));
+}
+
+Range unionOf(const Range& a, const Range& b)
+{
+    if (!a.any || !b.any) {
+        return a.any ? a : b;
+    }
+    return {std::min(a.lowest, b.lowest), std::max(a.highest, b.highest), true};
 }
 
 std::uint16_t scaled(float z, const Range& range)
@@ -58,14 +74,14 @@ std::uint16_t scaled(float z, const Range& range)
     if (!std::isfinite(z) || !(span > 0.0)) {
         return 0;
     }
-    return std::uint16_t(std::lround((double(z) - double(range.lowest)) / span * 65535.0));
+    const double share = std::clamp((double(z) - double(range.lowest)) / span, 0.0, 1.0);
+    return std::uint16_t(std::lround(share * 65535.0));
 }
 
-bool writePng(const Map& map, QIODevice& device)
+bool writePng(const HeightGrid& grid, const Range& range, QIODevice& device)
 {
-    const Range range = rangeOf(map);
-    const int width = int(map.width());
-    const int length = int(map.length());
+    const int width = int(grid.width());
+    const int length = int(grid.length());
     QImage image(width, length, QImage::Format_Grayscale16);
     if (image.isNull()) {
         return false;
@@ -73,30 +89,22 @@ bool writePng(const Map& map, QIODevice& device)
     for (int y = 0; y < length; ++y) {
         auto* row = reinterpret_cast<std::uint16_t*>(image.scanLine(y));
         for (int x = 0; x < width; ++x) {
-            row[x] = scaled(map.pointAt(std::uint32_t(x), std::uint32_t(y))->z(), range);
+            row[x] = scaled(grid.z(std::uint32_t(x), std::uint32_t(y)), range);
         }
     }
     image.setText(QStringLiteral("Minimum height"), QString::fromLatin1(exactText(range.lowest)));
     image.setText(QStringLiteral("Maximum height"), QString::fromLatin1(exactText(range.highest)));
     image.setText(QStringLiteral("Software"), QStringLiteral("Terravik"));
-    // Encoded in memory: libpng words a failed write in a warning of its own,
-    // and a failure is reported once, by the device's writer.
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !QImageWriter(&buffer, "png").write(image)) {
-        return false;
-    }
-    return device.write(png) == png.size();
+    return writeEncoded(image, device);
 }
 
-bool writeRaw16(const Map& map, QIODevice& device)
+bool writeRaw16(const HeightGrid& grid, const Range& range, QIODevice& device)
 {
-    const Range range = rangeOf(map);
     QByteArray buffer;
-    buffer.reserve(ChunkBytes + 2 * int(map.width()));
-    for (std::uint32_t y = 0; y < map.length(); ++y) {
-        for (std::uint32_t x = 0; x < map.width(); ++x) {
-            const std::uint16_t value = scaled(map.pointAt(x, y)->z(), range);
+    buffer.reserve(ChunkBytes + 2 * int(grid.width()));
+    for (std::uint32_t y = 0; y < grid.length(); ++y) {
+        for (std::uint32_t x = 0; x < grid.width(); ++x) {
+            const std::uint16_t value = scaled(grid.z(x, y), range);
             buffer.append(char(value & 0xFFu));
             buffer.append(char(value >> 8));
         }
@@ -107,16 +115,18 @@ bool writeRaw16(const Map& map, QIODevice& device)
     return flush(buffer, device);
 }
 
-bool writeAsciiGrid(const Map& map, QIODevice& device)
+bool writeAsciiGrid(const HeightGrid& grid, QIODevice& device)
 {
     const float noData = -std::numeric_limits<float>::max();
-    QByteArray buffer =
-        "ncols " + QByteArray::number(map.width()) + "\nnrows " + QByteArray::number(map.length()) +
-        "\nxllcenter 0\nyllcenter 0\ncellsize 1\nNODATA_value " + exactText(noData) + '\n';
-    for (std::uint32_t row = 0; row < map.length(); ++row) {
-        const std::uint32_t y = map.length() - 1 - row;
-        for (std::uint32_t x = 0; x < map.width(); ++x) {
-            const float z = map.pointAt(x, y)->z();
+    QByteArray buffer = "ncols " + QByteArray::number(grid.width()) + "\nnrows " +
+                        QByteArray::number(grid.length()) + "\nxllcenter " +
+                        QByteArray::number(grid.worldX()) + "\nyllcenter " +
+                        QByteArray::number(grid.worldY()) + "\ncellsize 1\nNODATA_value " +
+                        exactText(noData) + '\n';
+    for (std::uint32_t row = 0; row < grid.length(); ++row) {
+        const std::uint32_t y = grid.length() - 1 - row;
+        for (std::uint32_t x = 0; x < grid.width(); ++x) {
+            const float z = grid.z(x, y);
             if (x > 0) {
                 buffer.append(' ');
             }
@@ -128,6 +138,18 @@ bool writeAsciiGrid(const Map& map, QIODevice& device)
         }
     }
     return flush(buffer, device);
+}
+
+bool writeEncoded(const QImage& image, QIODevice& device)
+{
+    // Encoded in memory: libpng words a failed write in a warning of its own,
+    // and a failure is reported once, by the device's writer.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !QImageWriter(&buffer, "png").write(image)) {
+        return false;
+    }
+    return device.write(png) == png.size();
 }
 
 } // namespace HeightMap

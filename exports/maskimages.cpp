@@ -1,5 +1,6 @@
 #include "exports/maskimages.h"
 
+#include "exports/heightgrid.h"
 #include "exports/heightmap.h"
 #include "filters/erosionmasks.h"
 #include "terrain/map.h"
@@ -28,8 +29,11 @@ QString write(const ErosionMasks& masks, std::uint32_t width, std::uint32_t leng
         for (std::size_t k = 0; k < points.size(); ++k) {
             points[k].setZ((*values[i])[k]);
         }
-        const QString problem = writeFileSafely(
-            files[i], [&](QIODevice& device) { return HeightMap::writePng(image, device); });
+        const HeightGrid grid(image);
+        const HeightMap::Range range = HeightMap::rangeOf(grid);
+        const QString problem = writeFileSafely(files[i], [&](QIODevice& device) {
+            return HeightMap::writePng(grid, range, device);
+        });
         if (!problem.isEmpty()) {
             return problem;
         }

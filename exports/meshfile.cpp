@@ -1,8 +1,8 @@
 #include "exports/meshfile.h"
 
 #include "drop/waterdrop.h"
+#include "exports/heightgrid.h"
 #include "exports/textnumbers.h"
-#include "terrain/map.h"
 #include "view/terrainmesh.h"
 
 #include <QIODevice>
@@ -14,8 +14,9 @@ constexpr int ChunkBytes = 1 << 20;
 class ObjWriter
 {
 public:
-    ObjWriter(QIODevice& device, const Map& map)
-        : device_(device), width_(int(map.width())), length_(int(map.length()))
+    ObjWriter(QIODevice& device, const HeightGrid& grid)
+        : device_(device), xOffset_(float(grid.worldX())), yOffset_(float(grid.worldY())),
+          width_(int(grid.worldWidth())), length_(int(grid.worldLength()))
     {
         buffer_.reserve(ChunkBytes + 256);
     }
@@ -24,7 +25,8 @@ public:
 
     void vertex(float x, float y, float z)
     {
-        const QVector3D scene = TerrainMesh::scenePoint(x, y, z, width_, length_);
+        const QVector3D scene =
+            TerrainMesh::scenePoint(x + xOffset_, y + yOffset_, z, width_, length_);
         buffer_.append("v ");
         TextNumbers::append(buffer_, scene.x());
         buffer_.append(' ');
@@ -75,6 +77,9 @@ private:
     }
 
     QIODevice& device_;
+    // Where the grid lies in its world, and the world's size.
+    float xOffset_;
+    float yOffset_;
     int width_;
     int length_;
     QByteArray buffer_;
@@ -83,16 +88,16 @@ private:
 
 } // namespace
 
-bool writeObj(const Map& map, QIODevice& device)
+bool writeObj(const HeightGrid& grid, QIODevice& device)
 {
-    ObjWriter obj(device, map);
-    const std::int64_t width = map.width();
-    const std::int64_t length = map.length();
+    ObjWriter obj(device, grid);
+    const std::int64_t width = grid.width();
+    const std::int64_t length = grid.length();
     obj.text("# Terravik world: the terrain mesh and the drop paths\no terrain\n");
     // Vertex (j, i) is number i * width + j, as in the view's grid.
     for (std::int64_t i = 0; i < length && !obj.failed(); ++i) {
         for (std::int64_t j = 0; j < width; ++j) {
-            obj.vertex(float(j), float(i), map.pointAt(std::uint32_t(j), std::uint32_t(i))->z());
+            obj.vertex(float(j), float(i), grid.z(std::uint32_t(j), std::uint32_t(i)));
         }
     }
     for (std::int64_t i = 0; i + 1 < length && !obj.failed(); ++i) {
@@ -104,7 +109,7 @@ bool writeObj(const Map& map, QIODevice& device)
     }
     std::int64_t nextVertex = width * length;
     int dropNumber = 0;
-    for (const WaterDrop* drop : map.drops()) {
+    for (const WaterDrop* drop : grid.map().drops()) {
         ++dropNumber;
         const std::vector<MapPoint>& path = drop->path();
         if (path.size() < 2) {

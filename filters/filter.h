@@ -36,6 +36,11 @@ public:
     // where a convolution is one quick pass over the map.
     virtual bool runsLong() const { return false; }
 
+    // How many points each way an output height depends on, so that a region
+    // of a world can be filtered from that margin around it; negative when an
+    // output height may depend on the whole map (erosion).
+    virtual int reach() const { return -1; }
+
     virtual std::unique_ptr<Map> apply(const Map& input) const = 0;
     // Writes the heights apply would give into output, a map of the input's
     // size, so that a chain of filters can reuse its maps instead of making

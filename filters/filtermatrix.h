@@ -25,6 +25,8 @@ public:
 
     const char* kind() const override { return Kind; }
     std::unique_ptr<Filter> clone() const override;
+    // An output point reads its 5 x 5 neighbourhood.
+    int reach() const override { return kSide / 2; }
 
     const Coefficients& getMatrix() const { return coefficients_; }
     void setMatrix(const Coefficients& coefficients) { coefficients_ = coefficients; }

@@ -41,6 +41,12 @@ MapBuilder& MapBuilder::setReferencePath(bool reference)
     return *this;
 }
 
+MapBuilder& MapBuilder::setWindow(const Region& window)
+{
+    window_ = window;
+    return *this;
+}
+
 std::uint32_t MapBuilder::startBuild() const
 {
     const std::uint32_t folded = seed_ ? std::uint32_t(seed_->toInt()) : 0u;

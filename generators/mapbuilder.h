@@ -1,11 +1,13 @@
 #pragma once
 
 #include "terrain/map.h"
+#include "terrain/region.h"
 #include "terrain/seed.h"
 
 #include <QByteArray>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 // A terrain generator: configured with a seed and a size through chainable
 // setters, then asked to build a new map that the caller owns.
@@ -28,11 +30,17 @@ public:
     // Builds with the plain serial loops instead of the fast paths: the same
     // map to the last bit, for tests and benchmarks to hold the fast paths to.
     MapBuilder& setReferencePath(bool reference);
+    // Builds only this window of the world the seed, width and length define:
+    // the map's point (x, y) gets the height of world point (window.x + x,
+    // window.y + y), bit for bit, at a cost that grows with the window alone.
+    MapBuilder& setWindow(const Region& window);
 
 protected:
     std::uint32_t width() const { return width_; }
     std::uint32_t length() const { return length_; }
     bool referencePath() const { return referencePath_; }
+    // The window to build; the whole world unless one was set.
+    Region window() const { return window_.value_or(Region::whole(width_, length_)); }
 
     // The common start of every build: folds the seed, reseeds the platform
     // random generator with it and returns it for the builder's own generator.
@@ -44,6 +52,7 @@ private:
     std::uint32_t width_ = 0;
     std::uint32_t length_ = 0;
     bool referencePath_ = false;
+    std::optional<Region> window_;
 };
 
 // The next platform random value v as v / 32767 * (max - min) + min in single

@@ -21,13 +21,18 @@ Peak::Peak(float centreX, float centreY, float spreadX, float spreadY, float hei
 std::unique_ptr<Map> mapFromPeaksReference(std::uint32_t width, std::uint32_t length,
                                            const std::vector<Peak>& peaks)
 {
-    auto map = std::make_unique<Map>(width, length);
+    return mapFromPeaksReference(Region::whole(width, length), peaks);
+}
+
+std::unique_ptr<Map> mapFromPeaksReference(const Region& window, const std::vector<Peak>& peaks)
+{
+    auto map = std::make_unique<Map>(window.width, window.length);
     if (peaks.empty()) {
         return map;
     }
     for (MapPoint& point : map->points()) {
-        const float x = point.x();
-        const float y = point.y();
+        const float x = float(window.x + std::uint32_t(point.x()));
+        const float y = float(window.y + std::uint32_t(point.y()));
         float highest = peaks.front().heightAt(x, y);
         for (std::size_t i = 1; i < peaks.size(); ++i) {
             const float value = peaks[i].heightAt(x, y);

@@ -2,6 +2,7 @@
 
 #include "generators/singlemath.h"
 #include "terrain/map.h"
+#include "terrain/region.h"
 
 #include <cstdint>
 #include <memory>
@@ -64,3 +65,7 @@ std::unique_ptr<Map> mapFromPeaks(std::uint32_t width, std::uint32_t length,
 // The same map from the plain loop: every peak evaluated at every point.
 std::unique_ptr<Map> mapFromPeaksReference(std::uint32_t width, std::uint32_t length,
                                            const std::vector<Peak>& peaks);
+// The same over a window of the world: the map's point (x, y) gets the height
+// at world point (window.x + x, window.y + y), and only the window is composed.
+std::unique_ptr<Map> mapFromPeaks(const Region& window, const std::vector<Peak>& peaks);
+std::unique_ptr<Map> mapFromPeaksReference(const Region& window, const std::vector<Peak>& peaks);

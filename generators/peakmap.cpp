@@ -110,14 +110,19 @@ public:
         contenders_.reserve(peaks.size());
     }
 
-    void compose(Map& map, const Tile& tile)
+    // The tile is in the map's own points; the map's point (x, y) is world
+    // point (origin.x + x, origin.y + y), where the peaks are evaluated.
+    void compose(Map& map, const Region& origin, const Tile& tile)
     {
-        selectContenders(tile);
+        const Tile world{origin.x + tile.xBegin, origin.x + tile.xEnd, origin.y + tile.yBegin,
+                         origin.y + tile.yEnd};
+        selectContenders(world);
         MapPoint* points = map.points().data();
         for (std::uint32_t x = tile.xBegin; x < tile.xEnd; ++x) {
             MapPoint* column = points + std::size_t(x) * map.length();
+            const auto worldX = float(origin.x + x);
             for (std::uint32_t y = tile.yBegin; y < tile.yEnd; ++y) {
-                column[y].setZ(highestAt(float(x), float(y)));
+                column[y].setZ(highestAt(worldX, float(origin.y + y)));
             }
         }
     }
@@ -203,6 +208,13 @@ std::uint32_t tilesAlong(std::uint32_t side)
 std::unique_ptr<Map> mapFromPeaks(std::uint32_t width, std::uint32_t length,
                                   const std::vector<Peak>& peaks)
 {
+    return mapFromPeaks(Region::whole(width, length), peaks);
+}
+
+std::unique_ptr<Map> mapFromPeaks(const Region& window, const std::vector<Peak>& peaks)
+{
+    const std::uint32_t width = window.width;
+    const std::uint32_t length = window.length;
     auto map = std::make_unique<Map>(width, length);
     if (peaks.empty() || map->points().empty()) {
         return map;
@@ -218,7 +230,7 @@ std::unique_ptr<Map> mapFromPeaks(std::uint32_t width, std::uint32_t length,
                 const auto ty = std::uint32_t(t % tilesY);
                 const Tile tile{tx * kTileSide, std::min(width, (tx + 1) * kTileSide),
                                 ty * kTileSide, std::min(length, (ty + 1) * kTileSide)};
-                composer.compose(target, tile);
+                composer.compose(target, window, tile);
             }
         });
     return map;

@@ -33,6 +33,5 @@ std::unique_ptr<Map> PeaksMountainChainMapBuilder::build()
         const float centreY = draws.normal(curve->evaluate(centreX), kScatterAboutCurve);
         peaks.push_back(shape.draw(draws, centreX, centreY));
     }
-    return referencePath() ? mapFromPeaksReference(width(), length(), peaks)
-                           : mapFromPeaks(width(), length(), peaks);
+    return referencePath() ? mapFromPeaksReference(window(), peaks) : mapFromPeaks(window(), peaks);
 }

@@ -15,6 +15,6 @@ std::unique_ptr<Map> SimplePeaksMoutainMapBuilder::build()
         const float centreY = draws.uniform(0.0f, float(length()));
         peaks_.push_back(shape.draw(draws, centreX, centreY));
     }
-    return referencePath() ? mapFromPeaksReference(width(), length(), peaks_)
-                           : mapFromPeaks(width(), length(), peaks_);
+    return referencePath() ? mapFromPeaksReference(window(), peaks_)
+                           : mapFromPeaks(window(), peaks_);
 }

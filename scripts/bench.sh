@@ -38,3 +38,21 @@ for size in 2048x2048 4096x4096; do
     --seed Terravik --size "$size" --filter "$filter" --filter "$filter" --filter "$filter" \
     --filter "$filter" --filter "$filter"
 done
+
+# A 4096 x 4096 region of a 65536 x 65536 world against a world of its size,
+# and a 16381 x 16381 world as 16 tiles of 4096 x 4096 with GNU parallel
+# against one of its tile jobs: wall time and peak memory of each process.
+common_world=(--quiet --generator random --seed Terravik --filter "$filter")
+/usr/bin/time -f "world 4096 x 4096, random, one filter, PNG: %e s wall, %M KB peak resident" \
+  "$root/build-release/app/terravik" "${common_world[@]}" --size 4096x4096 --export "$out/w.png"
+/usr/bin/time -f "region 4096 x 4096 of 65536 x 65536, the same: %e s wall, %M KB peak resident" \
+  "$root/build-release/app/terravik" "${common_world[@]}" --size 65536x65536 \
+  --region 30720,30720,4096,4096 --export "$out/r.png"
+tiles=(--generator peaks --seed Terravik --size 16381x16381 --filter "$filter")
+range="$("$root/build-release/app/terravik" "${tiles[@]}" --tiles 4 --tile 1,1 --print-height-range)"
+/usr/bin/time -f "one tile job of 16 (4096 x 4096, peaks, PNG): %e s wall, %M KB peak resident" \
+  "$root/build-release/app/terravik" --quiet "${tiles[@]}" --tiles 4 --tile 1,1 \
+  --height-range "$range" --export "$out/t.png"
+/usr/bin/time -f "16381 x 16381 as 16 tiles, build-tiles.sh: %e s wall" \
+  "$here/build-tiles.sh" --tiles 4 --terravik "$root/build-release/app/terravik" \
+  --export "$out/t.png" -- "${tiles[@]}" 2>&1 | grep -v '^build-tiles'

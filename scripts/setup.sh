@@ -4,12 +4,15 @@
 # Sourced by run.sh and test.sh; safe to run on its own.
 set -euo pipefail
 
+# libtiff and OpenEXR write the float height maps; GNU parallel runs the tile
+# jobs of scripts/build-tiles.sh.
 # A bare Debian root (debootstrap minbase, a container image) has neither git,
 # which the lint and the line counts list the sources with, nor file, which
 # CPack's Debian generator reads the libraries' dependencies with.
 TERRAVIK_PACKAGES=(
   cmake ninja-build g++ pkg-config python3 git file
   qtbase5-dev libqt5opengl5-dev libglu1-mesa-dev
+  libtiff-dev libopenexr-dev parallel
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
@@ -19,7 +22,9 @@ TERRAVIK_PACKAGES=(
 
 # The cross compiler, the arm64 Qt the core links (libraries, headers, CMake
 # files; the OpenGL ones only because the top CMakeLists looks for them) and
-# qemu to run the result: the ARM64 golden-world check's needs.
+# qemu to run the result: the ARM64 golden-world check's needs. libtiff and
+# OpenEXR are not among them: the cross build makes the core alone, and
+# Debian's OpenEXR headers install for one architecture only.
 TERRAVIK_ARM64_PACKAGES=(
   g++-aarch64-linux-gnu qemu-user
   qtbase5-dev:arm64 libqt5concurrent5:arm64 libqt5opengl5-dev:arm64 libglu1-mesa-dev:arm64

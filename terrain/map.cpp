@@ -24,6 +24,23 @@ std::unique_ptr<Map> Map::copy() const
     return result;
 }
 
+void Map::cutTo(const Region& part)
+{
+    // Each kept column moves to a place at or before its own, so moving the
+    // columns in order never overwrites a point still to be moved.
+    for (std::uint32_t x = 0; x < part.width; ++x) {
+        const std::size_t from = std::size_t(part.x + x) * length_ + part.y;
+        const std::size_t to = std::size_t(x) * part.length;
+        for (std::uint32_t y = 0; y < part.length; ++y) {
+            points_[to + y] = MapPoint(float(x), float(y), points_[from + y].z());
+        }
+    }
+    points_.resize(std::size_t(part.width) * part.length, MapPoint(0.0f, 0.0f, 0.0f));
+    width_ = part.width;
+    length_ = part.length;
+    drops_.clear();
+}
+
 MapPoint* Map::pointAt(std::uint32_t x, std::uint32_t y)
 {
     if (x >= width_ || y >= length_) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "terrain/mappoint.h"
+#include "terrain/region.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,8 +12,9 @@ class WaterDrop;
 // The terrain height map: one MapPoint per integer position (x, y) with
 // 0 <= x < width and 0 <= y < length, stored x-major, so the point (x, y) is
 // entry x * length + y. The points live in one block owned by the map and never
-// move, so a point's address is valid for the map's life. The map also owns the
-// water drops started on it, oldest first.
+// move (until the map is cut to a part of itself), so a point's address is
+// valid for the map's life. The map also owns the water drops started on it,
+// oldest first.
 class Map
 {
 public:
@@ -23,6 +25,11 @@ public:
 
     // A new map of the same size with every height copied and no drops.
     std::unique_ptr<Map> copy() const;
+    // Keeps only the points of `part`, a region of this map's own points,
+    // which become the whole map: point (x, y) is the old (part.x + x,
+    // part.y + y). Its drops go. The points move within the block the map
+    // has, which costs far less than a new map's fresh memory.
+    void cutTo(const Region& part);
 
     // The point at (x, y), or null outside the grid.
     MapPoint* pointAt(std::uint32_t x, std::uint32_t y);

@@ -4,6 +4,7 @@
 #include "filters/erosionmasks.h"
 #include "terrain/map.h"
 #include "terrain/workprogress.h"
+#include "world/regionbuild.h"
 #include "world/worldbuild.h"
 
 #include <algorithm>
@@ -59,7 +60,19 @@ std::optional<TerrainJob::Terrain> TerrainJob::run(WorkProgress* progress) const
             progress->setSpan(FiltersBegin, DropsBegin);
         }
     };
-    if (reuse_ != nullptr && keepBase_) {
+    if (origin_.region) {
+        // A region keeps no base map: the margin it is built with depends on
+        // the filters, so each build starts from the generator.
+        const RegionBuild region(origin_, filters_);
+        beginStage(progress, "building the terrain", 0.0, FiltersBegin);
+        std::unique_ptr<Map> base = region.buildBase();
+        if (cancelled(progress)) {
+            return std::nullopt;
+        }
+        filtersSpan();
+        terrain.filtered =
+            region.finish(applyFilterListConsuming(std::move(base), filters_, filterRun));
+    } else if (reuse_ != nullptr && keepBase_) {
         terrain.base = reuse_;
         resetMasks(*terrain.base);
         filtersSpan();
@@ -133,6 +146,10 @@ void World::setBaseMap(std::unique_ptr<Map> map)
 
 void World::applyFilters()
 {
+    if (hasTerrain() && origin_.region) {
+        adopt(*terrainJob(origin_).run());
+        return;
+    }
     if (base_ == nullptr) {
         return;
     }

@@ -7,9 +7,15 @@
 
 std::unique_ptr<Map> buildBaseMap(const WorldOrigin& origin)
 {
+    return buildBaseMap(origin, Region::whole(origin.width, origin.length));
+}
+
+std::unique_ptr<Map> buildBaseMap(const WorldOrigin& origin, const Region& window)
+{
     std::unique_ptr<MapBuilder> builder = makeMapBuilder(origin.generatorIndex);
     builder->setSeed(origin.seed.makeSeed());
     builder->setWidth(std::int32_t(origin.width)).setLength(std::int32_t(origin.length));
+    builder->setWindow(window);
     return builder->build();
 }
 

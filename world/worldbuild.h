@@ -13,6 +13,8 @@ class Map;
 
 // The generator's map for the origin: its builder, seeded and sized.
 std::unique_ptr<Map> buildBaseMap(const WorldOrigin& origin);
+// Only the window of the origin's world (its region, if any, aside).
+std::unique_ptr<Map> buildBaseMap(const WorldOrigin& origin, const Region& window);
 
 FilterList makeFilterList(const std::vector<FilterRecord>& records);
 std::vector<FilterRecord> filterRecords(const FilterList& filters);

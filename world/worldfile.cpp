@@ -4,6 +4,7 @@
 #include "terrain/map.h"
 #include "world/filterrecords.h"
 #include "world/jsonchecker.h"
+#include "world/regionbuild.h"
 #include "world/safefiles.h"
 
 #include <QDir>
@@ -243,6 +244,39 @@ bool readCamera(JsonChecker& check, const QJsonObject& top, CameraRecord& camera
     return true;
 }
 
+bool readRegion(JsonChecker& check, const QJsonObject& top, WorldOrigin& origin)
+{
+    const QString key = QStringLiteral("region");
+    if (!top.contains(key)) {
+        return true;
+    }
+    const QString where = quoted(key);
+    QJsonObject object;
+    if (!check.object(top.value(key), where, object)) {
+        return false;
+    }
+    double values[4] = {};
+    const char* names[4] = {"x", "y", "width", "length"};
+    for (int i = 0; i < 4; ++i) {
+        const QString name = QString::fromLatin1(names[i]);
+        const QString valueWhere = where + QLatin1Char('.') + name;
+        if (!check.has(object, name, valueWhere) ||
+            !check.wholeNumber(object.value(name), 0, RegionLimits::MaxWorldSide, valueWhere,
+                               values[i])) {
+            return false;
+        }
+    }
+    const Region region{std::uint32_t(values[0]), std::uint32_t(values[1]),
+                        std::uint32_t(values[2]), std::uint32_t(values[3])};
+    if (const QString problem = regionProblem(region, origin.width, origin.length);
+        !problem.isEmpty()) {
+        return check.fail(QStringLiteral("%1 %2").arg(where, problem));
+    }
+    origin.region = region;
+    return true;
+}
+
+// A region's world is never built whole, so it may be larger than a world.
 bool readOrigin(JsonChecker& check, const QJsonObject& top, WorldOrigin& origin)
 {
     for (const char* key : {"generator", "seed", "width", "length"}) {
@@ -258,15 +292,34 @@ bool readOrigin(JsonChecker& check, const QJsonObject& top, WorldOrigin& origin)
     }
     double width = 0;
     double length = 0;
+    const double maxSide =
+        top.contains(QStringLiteral("region")) ? RegionLimits::MaxWorldSide : MaxSide;
     if (!readSeed(check, top.value(QStringLiteral("seed")), origin.seed) ||
-        !check.wholeNumber(top.value(QStringLiteral("width")), 0, MaxSide,
+        !check.wholeNumber(top.value(QStringLiteral("width")), 0, maxSide,
                            quoted(QStringLiteral("width")), width) ||
-        !check.wholeNumber(top.value(QStringLiteral("length")), 0, MaxSide,
+        !check.wholeNumber(top.value(QStringLiteral("length")), 0, maxSide,
                            quoted(QStringLiteral("length")), length)) {
         return false;
     }
     origin.width = std::uint32_t(width);
     origin.length = std::uint32_t(length);
+    return readRegion(check, top, origin);
+}
+
+// A region holds the whole world's heights only through filters of limited
+// reach, and drops run over the whole world.
+bool checkRegionRecipe(JsonChecker& check, const WorldRecipe& recipe)
+{
+    if (!recipe.origin.region) {
+        return true;
+    }
+    if (const QString problem = regionFilterProblem(recipe.filters); !problem.isEmpty()) {
+        return check.fail(QStringLiteral("\"filters\": %1").arg(problem));
+    }
+    if (!recipe.drops.empty()) {
+        return check.fail(QStringLiteral("\"drops\": a region has no drops: they run over the "
+                                         "whole world"));
+    }
     return true;
 }
 
@@ -402,6 +455,13 @@ QByteArray toJson(const WorldRecipe& recipe)
     if (recipe.editedFilters) {
         top.insert(QStringLiteral("editedFilters"), list(*recipe.editedFilters));
     }
+    if (const std::optional<Region>& region = recipe.origin.region) {
+        top.insert(QStringLiteral("region"),
+                   QJsonObject{{QStringLiteral("x"), double(region->x)},
+                               {QStringLiteral("y"), double(region->y)},
+                               {QStringLiteral("width"), double(region->width)},
+                               {QStringLiteral("length"), double(region->length)}});
+    }
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
@@ -422,7 +482,7 @@ Reading fromJson(const QByteArray& json)
                           readFilters(check, top, QStringLiteral("filters"), recipe.filters) &&
                           readEditedFilters(check, top, recipe.editedFilters) &&
                           readDrops(check, top, recipe.origin, recipe.drops) &&
-                          readCamera(check, top, recipe.camera);
+                          readCamera(check, top, recipe.camera) && checkRegionRecipe(check, recipe);
     reading.error = complete ? QString() : check.error();
     return reading;
 }

@@ -30,7 +30,7 @@ bool SeedRecord::operator==(const SeedRecord& other) const
 bool WorldOrigin::operator==(const WorldOrigin& other) const
 {
     return generatorIndex == other.generatorIndex && seed == other.seed && width == other.width &&
-           length == other.length;
+           length == other.length && region == other.region;
 }
 
 bool CameraRecord::operator==(const CameraRecord& other) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filters/filter.h"
+#include "terrain/region.h"
 #include "terrain/seed.h"
 
 #include <QByteArray>
@@ -34,13 +35,18 @@ struct SeedRecord
 };
 
 // What the generator needs: which one (the New world dialog's index), the
-// seed and the size.
+// seed and the size; and, for a piece of a larger world, the region of it
+// that is built (the maps then hold the region's points only).
 struct WorldOrigin
 {
     int generatorIndex = 1;
     SeedRecord seed;
     std::uint32_t width = 0;
     std::uint32_t length = 0;
+    std::optional<Region> region;
+
+    // What the maps cover: the region, or the whole world.
+    Region area() const { return region.value_or(Region::whole(width, length)); }
 
     bool operator==(const WorldOrigin& other) const;
     bool operator!=(const WorldOrigin& other) const { return !(*this == other); }

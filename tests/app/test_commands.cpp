@@ -27,8 +27,7 @@ private slots:
     // warning ("no world" when there is none); then the commands enabled. "cancel" is a cancelled
     // New world, "world W L" a Mountain peaks world of W x L, "start X Y" types X and Y and clicks
     // Start, "update" triggers Update, a button's text clicks it. Without a command, "plane N"
-    // shows the N x N map z = x, down which drops head for x = 0 by 0.01 / sqrt(2) per step, and
-    // "drop X" starts one at (X, 0.5).
+    // shows the N x N map z = x, down which drops head for x = 0 by 0.01 / sqrt(2) per step.
     void commandTable_data()
     {
         QTest::addColumn<QString>("log");
@@ -38,33 +37,37 @@ private slots:
         const char* const running = "enabled: Next, Result, Dynamic display, Update";
         const QByteArray world = "world 50 20: wait, arrow, arrow; ";
         row("", "enabled: ");
-        // Without a world Start says to make one, and the other drop commands do nothing.
-        row("cancel, start 1 1, Next", QByteArray("start 1 1: no world; ") + running);
-        row("cancel, start 1 1, Result", "start 1 1: no world; enabled: Start, Update");
-        row("cancel, start 1 1, Dynamic display", "start 1 1: no world; enabled: Start, Update");
-        row("cancel, start 1 1, cancel",
-            "start 1 1: no world; enabled: Start, Next, Result, Dynamic display, Update");
-        // Start refuses the coordinates off the terrain's surface.
-        row("world 50 20, start 50 10", world + "start 50 10: warning; " + running);
-        row("world 50 20, start 49.5 10", world + "start 49.5 10: warning; " + running);
-        row("world 50 20, start 10 19.5", world + "start 10 19.5: warning; " + running);
+        // Without a world Start says to make one, and leaves the buttons as they were.
+        row("cancel, start 1 1, Next", "start 1 1: no world; enabled: Start, Update");
+        // Start refuses the coordinates off the terrain's surface, and says where they may be.
+        const QByteArray ranges = "warning: X runs from 0 to 49 and Y from 0 to 19 on this world.";
+        row("world 50 20, start 50 10",
+            world + "start 50 10: " + ranges + "; enabled: Start, Update");
+        row("world 50 20, start 49.5 10",
+            world + "start 49.5 10: " + ranges + "; enabled: Start, Update");
+        row("world 50 20, start 10 19.5",
+            world + "start 10 19.5: " + ranges + "; enabled: Start, Update");
         row("world 1 20, start 0 5",
-            QByteArray("world 1 20: wait, arrow, arrow; start 0 5: warning; ") + running);
+            "world 1 20: wait, arrow, arrow; start 0 5: warning: This world of 1 x 20 points has "
+            "no surface for drops to run on.; enabled: Start, Update");
         row("world 50 20, start 49 19, update",
             world + "start 49 19: at 49 19; update: wait 1, arrow; " + running);
         // Next makes 51 steps; Result runs until a step finds every drop
-        // stopped: from x = 3, 424.26 steps fit, so 425 points; with only
-        // stopped drops it makes one step that adds nothing, and rebuilds.
-        row("plane 20, cancel, start 3 10, Next, Result, start 20 1, Result",
+        // stopped: from x = 3, 424.26 steps fit, so 425 points.
+        row("plane 20, cancel, start 3 10, Next, Result, start 20 1",
             "start 3 10: at 3 10; Next: wait 1, arrow 52, arrow 52; Result: wait 52, arrow 425, "
-            "arrow 425; start 20 1: warning; Result: wait 425, arrow 425, arrow 425; "
-            "enabled: Start, Update");
-        // 119.5 steps from x = 0 the drop stops during its 120th step; Dynamic
+            "arrow 425; start 20 1: warning: X runs from 0 to 19 and Y from 0 to 19 on this "
+            "world.; enabled: Start, Update");
+        // From x = 0.01 the drop leaves the map during Next: Result then makes one step that
+        // finds it stopped, and rebuilds.
+        row("plane 20, cancel, start 0.01 10, Next, Result",
+            "start 0.01 10: at 0.01 10; Next: wait 1, arrow 2, arrow 2; Result: wait 2, arrow 2, "
+            "arrow 2; enabled: Start, Update");
+        // 118.8 steps from x = 0.84 the drop stops during its 119th step; Dynamic
         // display rebuilds before steps 1, 51 and 101, and not after the last.
-        row("plane 3, drop 0.845, cancel, start 3 0.5, Dynamic display",
-            "start 3 0.5: warning; Dynamic display: wait 1, arrow 1, arrow 51, arrow 101, arrow "
-            "120; "
-            "enabled: Start, Update");
+        row("plane 3, cancel, start 0.84 0.5, Dynamic display",
+            "start 0.84 0.5: at 0.84 0.5; Dynamic display: wait 1, arrow 1, arrow 51, arrow 101, "
+            "arrow 119; enabled: Start, Update");
     }
 
     void commandTable()
@@ -88,8 +91,6 @@ private slots:
             } else if (word[0] == "plane") {
                 view().setBaseMap(
                     makeMap(word[1].toInt(), word[1].toInt(), [](int x, int) { return float(x); }));
-            } else if (word[0] == "drop") {
-                view().filteredMap()->startDrop(word[1].toFloat(), 0.5f);
             } else if (word[0] == "start") {
                 const QString text = startWarns(word[1].toDouble(), word[2].toDouble());
                 const MapPoint* at = drops().empty() ? nullptr : drops().back()->currentPoint();
@@ -199,21 +200,37 @@ private slots:
         QTest::addColumn<FilterEntry>("entry");
         QTest::addColumn<QString>("after");
         const auto row = [](const char* tag, int row, const char* button, const FilterEntry& entry,
-                            const char* after) {
-            QTest::newRow(tag) << row << button << entry << after;
+                            const QByteArray& after) {
+            QTest::newRow(tag) << row << button << entry << QString(after);
         };
-        row("add, no name", -1, "Add", {{}, {{12, 3}}}, "0. A, 1. B, 2. C, 3. Matrix: 0 2 0 3");
-        row("add, spaces", 0, "Add", {"  "}, "0. A, 1. B, 2. C, 3.   : 0 2 0 0");
-        row("add, Cancel", -1, "Add", {"X", {}, false}, "0. A, 1. B, 2. C: 0 2 0");
-        row("edit, OK", 1, "Edit", {" b", {{12, -7}}}, "0. A, 1.  b, 2. C: 0 -7 0");
-        row("edit, Cancel", 1, "Edit", {" b", {{12, -7}}, false}, "0. A, 1.  b, 2. C: 0 -7 0");
-        row("edit, nothing typed", 1, "Edit", {}, "0. A, 1. B, 2. C: 0 2 0");
-        row("edit, emptied name", 1, "Edit", {""}, "0. A, 1. , 2. C: 0 2 0");
-        row("up row 1", 1, "Move up", {}, "0. B, 1. A, 2. C: 2 0 0");
-        row("up row 0", 0, "Move up", {}, "0. A, 1. B, 2. C: 0 2 0");
-        row("down row 1", 1, "Move down", {}, "0. A, 1. C, 2. B: 0 0 2");
-        row("down last row", 2, "Move down", {}, "0. A, 1. B, 2. C: 0 2 0");
-        row("remove row 0", 0, "Remove", {}, "0. B, 1. C: 2 0");
+        const char* none = " | none: Add";
+        row("add, no name", -1, "Add", {{}, {{12, 3}}},
+            "0. A, 1. B, 2. C, 3. Matrix: 0 2 0 3 | none: Add");
+        row("add, spaces", 0, "Add", {"  "}, "0. A, 1. B, 2. C, 3.   : 0 2 0 0 | none: Add");
+        row("add, Cancel", -1, "Add", {"X", {}, false}, "0. A, 1. B, 2. C: 0 2 0 | none: Add");
+        row("edit, OK", 1, "Edit", {" b", {{12, -7}}},
+            "0. A, 1.  b, 2. C: 0 -7 0 | 1: Move up, Move down, Add, Edit, Remove");
+        row("edit, Cancel", 1, "Edit", {" b", {{12, -7}}, false},
+            "0. A, 1.  b, 2. C: 0 -7 0 | 1: Move up, Move down, Add, Edit, Remove");
+        row("edit, nothing typed", 1, "Edit", {},
+            "0. A, 1. B, 2. C: 0 2 0 | 1: Move up, Move down, Add, Edit, Remove");
+        row("edit, emptied name", 1, "Edit", {""},
+            "0. A, 1. , 2. C: 0 2 0 | 1: Move up, Move down, Add, Edit, Remove");
+        row("edit, nothing selected", -1, "Edit", {}, QByteArray("0. A, 1. B, 2. C: 0 2 0") + none);
+        // The moved filter stays selected; a move it cannot make is not offered.
+        row("up row 1", 1, "Move up", {},
+            "0. B, 1. A, 2. C: 2 0 0 | 0: Move down, Add, Edit, Remove");
+        row("up row 0", 0, "Move up", {},
+            "0. A, 1. B, 2. C: 0 2 0 | 0: Move down, Add, Edit, Remove");
+        row("down row 1", 1, "Move down", {},
+            "0. A, 1. C, 2. B: 0 0 2 | 2: Move up, Add, Edit, Remove");
+        row("down last row", 2, "Move down", {},
+            "0. A, 1. B, 2. C: 0 2 0 | 2: Move up, Add, Edit, Remove");
+        row("remove row 0", 0, "Remove", {}, QByteArray("0. B, 1. C: 2 0") + none);
+        // A double-click edits its row, Delete removes the selected one.
+        row("double-click row 2", 2, "double-click", {"c"},
+            "0. A, 1. B, 2. c: 0 2 0 | 2: Move up, Add, Edit, Remove");
+        row("Delete row 1", 1, "Delete", {}, QByteArray("0. A, 1. C: 0 0") + none);
     }
 
     void filterPanel()
@@ -226,14 +243,37 @@ private slots:
             QVERIFY(runFilterDialog(form().addFilterButton, filter));
         if (row >= 0)
             clickRow(*form().filterListWidget, row);
-        const bool opens = button == "Add" || (button == "Edit" && row >= 0);
-        QCOMPARE(runFilterDialog(this->button(button), entry), opens);
+        const bool opens =
+            button == "Add" || (button == "Edit" && row >= 0) || button == "double-click";
+        QListWidget& list = *form().filterListWidget;
+        if (button == "Delete") {
+            QTest::keyClick(&list, Qt::Key_Delete);
+        } else if (button == "double-click") {
+            QVERIFY(answerModal<EditFilterDialog>(
+                [&] {
+                    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {},
+                                       list.visualItemRect(list.item(row)).center());
+                },
+                [&](EditFilterDialog& dialog) { answerFilter(dialog, entry); }));
+        } else {
+            QCOMPARE(runFilterDialog(this->button(button), entry), opens);
+        }
         QString seen = rowTexts(*form().filterListWidget).join(", ") + ":";
         for (int i = 0; i < view().filterCount(); ++i)
             seen += " " + QString::number(
                               static_cast<FilterMatrix*>(view().filterAt(i))->getMatrix()[12]);
-        QCOMPARE(seen, after);
-        QVERIFY(form().filterListWidget->selectedItems().isEmpty());
+        const QList<QListWidgetItem*> selected = form().filterListWidget->selectedItems();
+        seen +=
+            " | " + (selected.isEmpty()
+                         ? QString("none")
+                         : QString::number(form().filterListWidget->row(selected.constFirst())));
+        QStringList enabled;
+        for (QPushButton* button :
+             {form().moveUpButton, form().moveDownButton, form().addFilterButton,
+              form().editFilterButton, form().removeFilterButton})
+            if (button->isEnabled())
+                enabled << button->text();
+        QCOMPARE(seen + ": " + enabled.join(", "), after);
     }
 
     // Dynamic display runs from the event loop: the window answers meanwhile, the commands
@@ -335,7 +375,8 @@ private:
                                      text = box.windowTitle() + "|" + box.text();
                                      click(box.button(QMessageBox::Ok));
                                  });
-        return text == "Warning !|The entered coordinates are not within the map" ? "warning"
+        const QString refused = "Warning !|The entered coordinates are not within the map\n";
+        return text.startsWith(refused) ? "warning: " + text.mid(refused.size())
                : text == "Warning !|There is no world yet: make one with File > New world."
                    ? "no world"
                    : text;

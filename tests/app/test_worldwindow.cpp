@@ -216,13 +216,11 @@ private slots:
         QCOMPARE(statusMessage(),
                  QStringLiteral("Result: %1 steps. Drops: 0 running, 1 at rest, 0 left the map.")
                      .arg(view().filteredMap()->drops().back()->stepCount()));
-        // A start refused off the map lets Result run again: the drop at rest
-        // makes no step.
+        // A start refused off the map leaves the drop buttons as they were.
         form().doubleSpinBoxGoutteX->setValue(99);
         warningOf([this] { click(form().pushButtonGoutteLancer); });
-        click(form().pushButtonGoutteRes);
-        QCOMPARE(statusMessage(),
-                 QStringLiteral("Result: 0 steps. Drops: 0 running, 1 at rest, 0 left the map."));
+        QVERIFY(form().pushButtonGoutteLancer->isEnabled() &&
+                !form().pushButtonGoutteRes->isEnabled());
         form().actionUpdate->trigger();
         QCOMPARE(statusMessage(), QString());
         QVERIFY(form().worldSummaryLabel->text().endsWith(QStringLiteral("to %1").arg(
@@ -359,6 +357,28 @@ private slots:
         }
         const QString problem = runFileDialog(form().actionExport, file("window.bmp"));
         QVERIFY2(problem.contains(QStringLiteral("unknown export format")), qPrintable(problem));
+    }
+
+    // A region of a world too large for the window opens as its own points,
+    // says where it lies, and exports as the command line exports it, placed
+    // in its world.
+    void regionWorldsOpenAndExportAsOnTheCommandLine()
+    {
+        const QStringList region = {"--generator", "peaks",      "--seed",   "Terravik",
+                                    "--size",      "20000x9000", "--region", "12000,4000,40,30",
+                                    "--export"};
+        for (const char* name : {"region.terravik", "cli.obj"}) {
+            QProcess cli;
+            cli.start(QStringLiteral(TERRAVIK_PROGRAM), region + QStringList{file(name)});
+            QVERIFY(cli.waitForFinished() && cli.exitCode() == 0);
+        }
+        window_->openWorldFile(file("region.terravik"));
+        QCOMPARE(window_->windowTitle(),
+                 QStringLiteral("region.terravik, region 40 x 30 at "
+                                "12000,4000 of 20000 x 9000[*] - Terravik"));
+        QCOMPARE(view().filteredMap()->width(), 40u);
+        QCOMPARE(runFileDialog(form().actionExport, file("window.obj")), QString());
+        QCOMPARE(contentsOf(file("window.obj")), contentsOf(file("cli.obj")));
     }
 
     // Off, every line is white; on, the wireframe runs through the colour
@@ -616,7 +636,7 @@ private slots:
         QCOMPARE(static_cast<ThermalErosion*>(view().filterAt(1))->settings(),
                  ThermalErosion().settings());
 
-        const WorldOrigin origin{2, SeedRecord::ofText("eroded"), 80, 60};
+        const WorldOrigin origin{2, SeedRecord::ofText("eroded"), 80, 60, std::nullopt};
         QVERIFY(runNewWorld(*window_, {2, QStringLiteral("eroded"), 80, 60}));
         QVERIFY(waitForBuilds(*window_));
         World direct;

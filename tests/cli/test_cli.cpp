@@ -1,3 +1,7 @@
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -101,6 +105,12 @@ private slots:
         write(QStringLiteral("scree.json"), R"({"kind": "thermal-erosion", "name": "Scree"})");
         write(QStringLiteral("steep.json"),
               R"({"kind": "thermal-erosion", "name": "Steep", "talusAngle": 95})");
+        write(QStringLiteral("region.terravik"),
+              R"({"format": 1, "generator": "random", "seed": {"text": "a"}, "width": 20000,
+                  "length": 9, "region": {"x": 19990, "y": 0, "width": 10, "length": 9}})");
+        write(QStringLiteral("drops.terravik"),
+              R"({"format": 1, "generator": "random", "seed": {"text": "a"}, "width": 9,
+                  "length": 9, "drops": [{"x": 1, "y": 1, "steps": 3}]})");
         const Run probe =
             shell(QStringLiteral("mkdir probe && unshare -m --propagation private sh -c "
                                  "'mount -t tmpfs -o size=64k tmpfs probe'"),
@@ -121,15 +131,67 @@ private slots:
         QTest::newRow("no export") << world << 2 << QByteArray("--export is missing");
         QTest::newRow("format") << world + "--export w.bmp" << 2
                                 << QByteArray("w.bmp: unknown export format: give a file name "
-                                              "ending in .png, .r16, .asc, .obj or .terravik");
+                                              "ending in .png, .r16, .asc, .obj, .tif, .exr, "
+                                              ".normal.png, .splat.png or .terravik");
         QTest::newRow("generator") << "--export w.png --generator hills --seed a --size 9x9" << 2
                                    << QByteArray("--generator hills is not a generator");
         QTest::newRow("no seed") << "--export w.png --generator peaks --size 9x9" << 2
                                  << QByteArray("give either --seed TEXT or --clock-seed");
-        QTest::newRow("width") << "--export w.png --generator peaks --seed a --size 4097x9" << 2
-                               << QByteArray("--size 4097x9: give WxL");
+        QTest::newRow("width") << "--export w.png --generator peaks --seed a --size 65537x9" << 2
+                               << QByteArray("--size 65537x9: give WxL");
         QTest::newRow("length") << "--export w.png --generator peaks --seed a --size 9x4097" << 2
-                                << QByteArray("--size 9x4097: give WxL");
+                                << QByteArray("--size 9x4097: a world beyond 4096 x 4096 is built "
+                                              "a region at a time: give --region");
+        const QString large = QStringLiteral("--generator random --seed a --size 16384x16384 ");
+        QTest::newRow("region outside the world")
+            << world + "--region 5,0,5,9 --export r.png" << 2
+            << QByteArray("--region 5,0,5,9: the region reaches beyond the 9 x 9 world (points 5 "
+                          "to 9 along x");
+        QTest::newRow("empty region") << world + "--region 0,0,0,5 --export r.png" << 2
+                                      << QByteArray("the region is empty (0 x 5 points)");
+        QTest::newRow("region too large")
+            << large + "--region 0,0,4097,2 --export r.png" << 2
+            << QByteArray("the region is 4097 x 2 points; a region has at most 4096 x 4096");
+        QTest::newRow("region of three numbers")
+            << world + "--region 1,2,3 --export r.png" << 2
+            << QByteArray("--region 1,2,3: give X,Y,W,L with whole numbers");
+        QTest::newRow("region with a drop")
+            << world + "--region 0,0,5,5 --drop 1,1 --export r.png" << 2
+            << QByteArray("--drop: drops run over the whole world");
+        QTest::newRow("a world file's region and --region")
+            << "--world region.terravik --region 0,0,2,2 --export r.png" << 2
+            << QByteArray("--region: region.terravik holds a region already");
+        QTest::newRow("a world file's drops in a region")
+            << "--world drops.terravik --region 0,0,2,2 --export r.png" << 2
+            << QByteArray("--region 0,0,2,2: the world's drops run over the whole world");
+        QTest::newRow("tiles and a tile size")
+            << world + "--tiles 2 --tile-size 5 --export t.png" << 2
+            << QByteArray("give either --tiles N or --tile-size S, not both");
+        QTest::newRow("a tile without a grid")
+            << world + "--tile 0,0 --export t.png" << 2 << QByteArray("--tile needs --tiles N");
+        QTest::newRow("a tile beyond the grid")
+            << world + "--tiles 3 --tile 3,0 --height-range 0,1 --export t.png" << 2
+            << QByteArray("--tile 3,0: the grid has 3 x 3 tiles, I from 0 to 2");
+        QTest::newRow("tiles larger than a region")
+            << large + "--tiles 4 --export t.png" << 2
+            << QByteArray("--tiles 4: tiles of 4097 points a side; a tile has at most 4096: give "
+                          "--tiles 5 or more");
+        QTest::newRow("more tiles than points") << world + "--tiles 9 --export t.png" << 2
+                                                << QByteArray("a side of 9 points holds at most 8");
+        QTest::newRow("one 16-bit tile with no shared range")
+            << world + "--tiles 2 --tile 1,1 --export t.png" << 2
+            << QByteArray("give it with --height-range LOW,HIGH");
+        QTest::newRow("a range upside down")
+            << world + "--height-range 5,1 --export w.png" << 2
+            << QByteArray("--height-range 5,1: give LOW,HIGH with LOW at most HIGH");
+        QTest::newRow("tiles as world files")
+            << world + "--tiles 2 --export t.terravik" << 2 << QByteArray("not world files");
+        QTest::newRow("a range printed and a file written")
+            << world + "--print-height-range --export w.png" << 2
+            << QByteArray("--print-height-range writes nothing");
+        QTest::newRow("a normal map that is no PNG")
+            << world + "--export w.png --normal-map n.jpg" << 2
+            << QByteArray("--normal-map n.jpg: give a file name ending in .png");
         // The option's value given twice, or empty, among the others' values.
         const auto othersThan = [&](const char* option) {
             return QString(world + "--export w.png ")
@@ -315,6 +377,112 @@ private slots:
         shell(QStringLiteral("rm -rf work"), folder.path());
         QCOMPARE(run.status, status);
         checkMessage(run, message);
+    }
+
+    // The rows of an ESRI grid, from the north down, as words.
+    QList<QByteArrayList> gridRows(const QString& name) const
+    {
+        QList<QByteArrayList> rows;
+        for (const QByteArray& line : read(name).split('\n').mid(6)) {
+            if (!line.isEmpty()) {
+                rows << line.split(' ');
+            }
+        }
+        return rows;
+    }
+
+    QImage image(const QString& name) const { return QImage::fromData(read(name), "png"); }
+
+    // Tiles share their edge rows and columns, and each holds the whole
+    // world's window bit for bit: heights (printed exactly), 16-bit values on
+    // one range, normal maps whose edges see across the tiles; a tile made by
+    // a job of its own is the same file.
+    void tilesShareTheirEdgesBitForBit()
+    {
+        const QString world = QStringLiteral("--generator peaks --seed=Terravik --size 61x47 "
+                                             "--filter mean.json --filter mean.json ");
+        QCOMPARE(terravik(world + "--export w.asc --normal-map wn.png").status, 0);
+        QCOMPARE(terravik(world + "--tiles 3 --export t.asc --normal-map n.png").status, 0);
+        QCOMPARE(terravik(world + "--tiles 3 --export p.png").status, 0);
+        const QJsonObject index =
+            QJsonDocument::fromJson(read(QStringLiteral("p.tiles.json"))).object();
+        QCOMPARE(index.value(QStringLiteral("columns")).toInt(), 3);
+        const QList<QByteArrayList> whole = gridRows(QStringLiteral("w.asc"));
+        const QImage wholeNormals = image(QStringLiteral("wn.png"));
+        const QString range = QStringLiteral("%1,%2").arg(
+            index.value(QStringLiteral("heightRange")).toObject().value("lowest").toString(),
+            index.value(QStringLiteral("heightRange")).toObject().value("highest").toString());
+        QCOMPARE(terravik(world + "--print-height-range").output, range.toLatin1() + '\n');
+        QCOMPARE(index.value(QStringLiteral("tiles")).toArray().size(), 9);
+        for (const QJsonValue entry : index.value(QStringLiteral("tiles")).toArray()) {
+            const QJsonObject tile = entry.toObject();
+            const int i = tile.value(QStringLiteral("column")).toInt();
+            const int j = tile.value(QStringLiteral("row")).toInt();
+            const int x0 = tile.value(QStringLiteral("x")).toInt();
+            const int y0 = tile.value(QStringLiteral("y")).toInt();
+            const QString name = QStringLiteral("_x%1_y%2").arg(i).arg(j);
+            QCOMPARE(tile.value(QStringLiteral("heights")).toString(), "p" + name + ".png");
+            const QList<QByteArrayList> heights = gridRows("t" + name + ".asc");
+            const QImage normals = image("n" + name + ".png");
+            const QImage values = image("p" + name + ".png");
+            QCOMPARE(values.text(QStringLiteral("Minimum height")) + ',' +
+                         values.text(QStringLiteral("Maximum height")),
+                     range);
+            const int width = tile.value(QStringLiteral("width")).toInt();
+            const int length = tile.value(QStringLiteral("length")).toInt();
+            QCOMPARE(heights.size(), length);
+            for (int y = 0; y < length; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    QCOMPARE(heights[length - 1 - y][x], whole[46 - y0 - y][x0 + x]);
+                    QCOMPARE(normals.pixel(x, y), wholeNormals.pixel(x0 + x, y0 + y));
+                }
+            }
+            // The edges it shares with its neighbours to the east and north.
+            const QString east = QStringLiteral("_x%1_y%2").arg(i + 1).arg(j);
+            if (i < 2) {
+                const QList<QByteArrayList> next = gridRows("t" + east + ".asc");
+                const QImage nextValues = image("p" + east + ".png");
+                for (int y = 0; y < length; ++y) {
+                    QCOMPARE(heights[y].last(), next[y].first());
+                    QCOMPARE(values.pixel(width - 1, y), nextValues.pixel(0, y));
+                }
+            }
+            const QString north = QStringLiteral("_x%1_y%2").arg(i).arg(j + 1);
+            if (j < 2) {
+                QCOMPARE(heights.first(), gridRows("t" + north + ".asc").last());
+                const QImage nextValues = image("p" + north + ".png");
+                for (int x = 0; x < width; ++x) {
+                    QCOMPARE(values.pixel(x, length - 1), nextValues.pixel(x, 0));
+                }
+            }
+        }
+        QCOMPARE(
+            terravik(world + "--tiles 3 --tile 1,2 --height-range " + range + " --export q.png")
+                .status,
+            0);
+        QCOMPARE(read(QStringLiteral("q_x1_y2.png")), read(QStringLiteral("p_x1_y2.png")));
+        QCOMPARE(read(QStringLiteral("q.tiles.json")).replace("q_x", "p_x"),
+                 read(QStringLiteral("p.tiles.json")));
+    }
+
+    // A world file records its region; built from it, the region is that
+    // window of the whole world.
+    void regionsAreWrittenAndRebuilt()
+    {
+        const QString world = QStringLiteral("--generator chain --seed=Terravik --size 80x60 "
+                                             "--filter mean.json ");
+        QCOMPARE(terravik(world + "--export whole.asc").status, 0);
+        QCOMPARE(terravik(world + "--region 70,50,10,10 --export r.terravik").status, 0);
+        QVERIFY(read(QStringLiteral("r.terravik")).contains("\"region\""));
+        QCOMPARE(terravik(QStringLiteral("--world r.terravik --export r.asc")).status, 0);
+        const QList<QByteArray> lines = read(QStringLiteral("r.asc")).split('\n');
+        QCOMPARE(lines.mid(0, 4),
+                 QList<QByteArray>({"ncols 10", "nrows 10", "xllcenter 70", "yllcenter 50"}));
+        const QList<QByteArrayList> whole = gridRows(QStringLiteral("whole.asc"));
+        const QList<QByteArrayList> region = gridRows(QStringLiteral("r.asc"));
+        for (int row = 0; row < 10; ++row) {
+            QCOMPARE(region[row], whole[row].mid(70));
+        }
     }
 
     // A world written by the command line and rebuilt from that file gives the

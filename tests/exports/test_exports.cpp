@@ -1,23 +1,23 @@
 #include "drop/waterdrop.h"
 #include "exports/exportformat.h"
+#include "maps.h"
 #include "terrain/map.h"
 #include "view/terrainmesh.h"
 
+#include <ImfChannelList.h>
+#include <ImfFrameBuffer.h>
+#include <ImfHeader.h>
+#include <ImfInputFile.h>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <tiffio.h>
+#include <vector>
 
 namespace {
-
-std::uint32_t bitsOf(float value)
-{
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
 
 // A 4 x 3 slope with fractions, a negative lowest point in the middle and a
 // non-round highest point, a drop that has run a few steps and one that has
@@ -38,11 +38,11 @@ std::unique_ptr<Map> sampleMap()
     return map;
 }
 
-QByteArray exported(const Map& map, const QString& name)
+QByteArray exported(const Map& map, const QString& name, const ExportSettings& settings = {})
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(name);
-    const QString problem = exportMap(map, *exportFormatOf(path), path);
+    const QString problem = exportMap(map, *exportFormatOf(path), path, settings);
     if (!problem.isEmpty()) {
         qWarning() << problem;
         return {};
@@ -61,6 +61,63 @@ QList<QByteArrayList> objLines(const QByteArray& obj, const QByteArray& key)
         }
     }
     return lines;
+}
+
+// The heights of a one-channel float TIFF, row by row, or nothing.
+std::vector<float> tiffHeights(const QString& path, std::uint32_t& width, std::uint32_t& length)
+{
+    std::vector<float> heights;
+    TIFF* tiff = TIFFOpen(QFile::encodeName(path).constData(), "r");
+    std::uint16_t bits = 0;
+    std::uint16_t format = 0;
+    if (tiff == nullptr || TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &length) != 1 ||
+        TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &bits) != 1 ||
+        TIFFGetField(tiff, TIFFTAG_SAMPLEFORMAT, &format) != 1 || bits != 32 ||
+        format != SAMPLEFORMAT_IEEEFP) {
+        if (tiff != nullptr) {
+            TIFFClose(tiff);
+        }
+        return heights;
+    }
+    heights.resize(std::size_t(width) * length);
+    for (std::uint32_t y = 0; y < length; ++y) {
+        if (TIFFReadScanline(tiff, heights.data() + std::size_t(y) * width, y, 0) != 1) {
+            heights.clear();
+            break;
+        }
+    }
+    TIFFClose(tiff);
+    return heights;
+}
+
+// The heights of an OpenEXR image's first channel, row by row.
+std::vector<float> exrHeights(const QString& path, std::uint32_t& width, std::uint32_t& length)
+{
+    Imf::InputFile file(QFile::encodeName(path).constData());
+    const Imath::Box2i window = file.header().dataWindow();
+    width = std::uint32_t(window.max.x - window.min.x + 1);
+    length = std::uint32_t(window.max.y - window.min.y + 1);
+    std::vector<float> heights(std::size_t(width) * length);
+    Imf::FrameBuffer frame;
+    frame.insert(file.header().channels().begin().name(),
+                 Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(heights.data()), sizeof(float),
+                            sizeof(float) * width));
+    file.setFrameBuffer(frame);
+    file.readPixels(window.min.y, window.max.y);
+    return heights;
+}
+
+// Map point (x, y) of a normal or splat map's image: red, green, blue and
+// alpha in hex.
+QByteArray pixelAt(const QImage& image, int x, int y)
+{
+    const QColor colour = image.pixelColor(x, y);
+    QByteArray bytes;
+    for (const int channel : {colour.red(), colour.green(), colour.blue(), colour.alpha()}) {
+        bytes.append(char(channel));
+    }
+    return bytes.toHex();
 }
 
 } // namespace
@@ -162,14 +219,159 @@ private slots:
         }
     }
 
+    // Both float formats hold every height to the last bit, not-a-number and
+    // infinities too, pixel (x, y) being map point (x, y).
+    void floatImagesHoldTheExactHeights_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("TIFF") << QStringLiteral("w.tif");
+        QTest::newRow("OpenEXR") << QStringLiteral("w.exr");
+    }
+
+    void floatImagesHoldTheExactHeights()
+    {
+        QFETCH(QString, name);
+        // Taller than the rows the writers encode at once.
+        const auto map =
+            makeMap(5, 150, [](int x, int y) { return float(x) / 3.0f - float(y) * 1e-3f; });
+        map->pointAt(1, 2)->setZ(std::numeric_limits<float>::quiet_NaN());
+        map->pointAt(3, 140)->setZ(-std::numeric_limits<float>::infinity());
+        map->pointAt(0, 1)->setZ(std::numeric_limits<float>::denorm_min());
+        QTemporaryDir folder;
+        const QString path = folder.filePath(name);
+        QCOMPARE(exportMap(*map, *exportFormatOf(path), path), QString());
+        std::uint32_t width = 0;
+        std::uint32_t length = 0;
+        const std::vector<float> heights = name.endsWith(QStringLiteral(".tif"))
+                                               ? tiffHeights(path, width, length)
+                                               : exrHeights(path, width, length);
+        QCOMPARE(width, 5u);
+        QCOMPARE(length, 150u);
+        QCOMPARE(heights.size(), std::size_t(750));
+        for (std::uint32_t y = 0; y < length; ++y) {
+            for (std::uint32_t x = 0; x < width; ++x) {
+                QCOMPARE(bitsOf(heights[y * width + x]), bitsOf(map->pointAt(x, y)->z()));
+            }
+        }
+    }
+
+    // The normal at each point of a plane, in the OpenGL convention (green up
+    // the image, towards smaller map y), from the heights times the vertical
+    // scale; the border points' slopes are those of their one neighbour.
+    void normalMapsShowTheSlopes_data()
+    {
+        QTest::addColumn<float>("alongX");
+        QTest::addColumn<float>("alongY");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QByteArray>("pixel"); // red, green, blue and alpha in hex
+        // (-sx, sy, 1) / |(sx, sy, 1)|, each c as round((c + 1) / 2 * 255).
+        QTest::newRow("flat") << 0.0f << 0.0f << 1.0 << QByteArray("8080ffff");
+        QTest::newRow("rising along x at 45 degrees")
+            << 1.0f << 0.0f << 1.0 << QByteArray("2580daff");
+        QTest::newRow("falling along x, scaled up to 45 degrees")
+            << -0.25f << 0.0f << 4.0 << QByteArray("da80daff");
+        QTest::newRow("rising along y: facing up the image")
+            << 0.0f << 1.0f << 1.0 << QByteArray("80dadaff");
+        QTest::newRow("both ways") << 3.0f << -4.0f << 1.0 << QByteArray("341b99ff");
+    }
+
+    void normalMapsShowTheSlopes()
+    {
+        QFETCH(float, alongX);
+        QFETCH(float, alongY);
+        QFETCH(double, scale);
+        QFETCH(QByteArray, pixel);
+        const auto plane = makeMap(6, 5, [&](int x, int y) { return alongX * x + alongY * y; });
+        ExportSettings settings;
+        settings.normals.verticalScale = scale;
+        const QImage image =
+            QImage::fromData(exported(*plane, QStringLiteral("n.normal.png"), settings), "png");
+        QCOMPARE(image.size(), QSize(6, 5));
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < 6; ++x) {
+                QCOMPARE(pixelAt(image, x, y), pixel);
+            }
+        }
+    }
+
+    // Bands by height share and slope, weights summing to 255 within rounding.
+    void splatMapsWeighTheBands_data()
+    {
+        QTest::addColumn<float>("height");
+        QTest::addColumn<float>("slope");
+        QTest::addColumn<QByteArray>("pixel"); // red, green, blue and alpha in hex
+        // Heights placed in the range 0 to 100; the default bands change at
+        // 0.3 and 0.7 of it over 0.1, and at 35 degrees over 10.
+        QTest::newRow("low flat") << 10.0f << 0.0f << QByteArray("ff000000");
+        QTest::newRow("middle flat") << 50.0f << 0.0f << QByteArray("00ff0000");
+        QTest::newRow("high flat") << 90.0f << 0.0f << QByteArray("0000ff00");
+        QTest::newRow("from low to middle") << 31.0f << 0.0f << QByteArray("66990000");
+        QTest::newRow("steep at 60 degrees") << 50.0f << 1.7320508f << QByteArray("000000ff");
+        QTest::newRow("high, becoming steep at 38 degrees")
+            << 90.0f << 0.78128563f << QByteArray("000033cc");
+    }
+
+    void splatMapsWeighTheBands()
+    {
+        QFETCH(float, height);
+        QFETCH(float, slope);
+        QFETCH(QByteArray, pixel);
+        const auto plane = makeMap(5, 3, [&](int x, int) { return height + slope * float(x - 2); });
+        ExportSettings settings;
+        settings.heightRange = HeightMap::Range{0.0f, 100.0f, true};
+        const QImage image =
+            QImage::fromData(exported(*plane, QStringLiteral("s.splat.png"), settings), "png");
+        QCOMPARE(pixelAt(image, 2, 1), pixel);
+    }
+
+    // A region's grid and mesh stand where the region lies in its world, so
+    // that the pieces of a world fit together in a GIS or a 3D program.
+    void regionsArePlacedInTheirWorld()
+    {
+        const auto map = sampleMap();
+        map->clearDrops();
+        ExportSettings settings;
+        settings.place = Region{300, 70, 1000, 500};
+        const QList<QByteArray> lines =
+            exported(*map, QStringLiteral("r.asc"), settings).split('\n');
+        QCOMPARE(lines.mid(2, 2), QList<QByteArray>({"xllcenter 300", "yllcenter 70"}));
+        const QList<QByteArrayList> vertices =
+            objLines(exported(*map, QStringLiteral("r.obj"), settings), "v");
+        QCOMPARE(vertices.size(), 12);
+        const QByteArrayList& last = vertices.back();
+        QCOMPARE(QVector3D(last[0].toFloat(), last[1].toFloat(), last[2].toFloat()),
+                 TerrainMesh::scenePoint(303.0f, 72.0f, map->pointAt(3, 2)->z(), 1000, 500));
+        // A region built with a ring around it writes the region alone.
+        settings.area = Region{1, 1, 2, 1};
+        const QList<QByteArray> inner =
+            exported(*map, QStringLiteral("i.asc"), settings).split('\n');
+        QCOMPARE(inner.mid(0, 2), QList<QByteArray>({"ncols 2", "nrows 1"}));
+        QCOMPARE(bitsOf(std::strtof(inner[6].split(' ')[1].constData(), nullptr)),
+                 bitsOf(map->pointAt(2, 1)->z()));
+    }
+
+    // One range for all tiles: heights beyond it go to its nearer end.
+    void aGivenRangeScalesEveryTileAlike()
+    {
+        const auto map = makeMap(3, 1, [](int x, int) { return float(x) * 10.0f - 5.0f; });
+        ExportSettings settings;
+        settings.heightRange = HeightMap::Range{0.0f, 10.0f, true};
+        QCOMPARE(exported(*map, QStringLiteral("t.r16"), settings).toHex(),
+                 QByteArray("00000080ffff"));
+    }
+
     void exportsAreTheSameOnEveryRunAndRefuseWhatTheyCannotWrite()
     {
         const auto map = sampleMap();
-        for (const char* name : {"a.png", "a.r16", "a.asc", "a.obj"}) {
+        for (const char* name : {"a.png", "a.r16", "a.asc", "a.obj", "a.tif", "a.exr",
+                                 "a.normal.png", "a.splat.png"}) {
             QCOMPARE(exported(*map, QString::fromLatin1(name)),
                      exported(*sampleMap(), QString::fromLatin1(name)));
         }
         QCOMPARE(exportFormatOf(QStringLiteral("w.PNG")), std::optional(ExportFormat::Png));
+        QCOMPARE(exportFormatOf(QStringLiteral("w.Normal.png")),
+                 std::optional(ExportFormat::NormalMap));
+        QCOMPARE(exportFormatOf(QStringLiteral("normal.png")), std::optional(ExportFormat::Png));
         QVERIFY(!exportFormatOf(QStringLiteral("w.bmp")) && !exportFormatOf(QStringLiteral("w")));
         for (const QSize size : {QSize(0, 5), QSize(5, 0)}) {
             const Map empty(std::uint32_t(size.width()), std::uint32_t(size.height()));

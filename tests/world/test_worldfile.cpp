@@ -108,7 +108,8 @@ private slots:
         QFETCH(bool, eroded);
         WorldRecipe recipe;
         recipe.origin = {generator,
-                         clockSeed ? SeedRecord::ofClock() : SeedRecord::ofText(seedText), 40, 30};
+                         clockSeed ? SeedRecord::ofClock() : SeedRecord::ofText(seedText), 40, 30,
+                         std::nullopt};
         recipe.filters = {filterOf(QStringLiteral("Mean"), 1, 1),
                           filterOf(QStringLiteral("Sharpen"), 30, -1)};
         if (eroded) {
@@ -345,7 +346,7 @@ private slots:
         QFETCH(int, seedBytes);
         QFETCH(QString, refusal);
         WorldRecipe recipe;
-        recipe.origin = {1, SeedRecord::ofText(QByteArray(seedBytes, 's')), 9, 9};
+        recipe.origin = {1, SeedRecord::ofText(QByteArray(seedBytes, 's')), 9, 9, std::nullopt};
         recipe.filters.assign(std::size_t(filters), filterOf(QStringLiteral("Mean"), 1, 1));
         recipe.drops.assign(std::size_t(drops), DropRecord{1.0f, 1.5f, 2000});
         if (drops > 0) {
