@@ -67,7 +67,7 @@ QString withSuffix(const QString& path, const QString& suffix)
 }
 
 // Worlds of more points than this are built off the window's thread.
-constexpr std::uint64_t BackgroundPoints = 256 * 256;
+constexpr std::uint64_t BackgroundPoints = std::uint64_t(256) * 256;
 constexpr int StatusMilliseconds = 10000;
 // The coordinate boxes' own largest value.
 constexpr double DropBoxMaximum = 99.99;
@@ -85,7 +85,7 @@ QString droppedWorldFile(const QMimeData* data)
         return {};
     }
     for (const QUrl& url : data->urls()) {
-        const QString path = url.toLocalFile();
+        QString path = url.toLocalFile();
         if (!path.isEmpty() &&
             QFileInfo(path).suffix().compare(QLatin1String("terravik"), Qt::CaseInsensitive) == 0) {
             return path;

@@ -114,18 +114,17 @@ struct Options
     // A second value would leave one of the two unused.
     QList<QCommandLineOption> singleValued() const
     {
-        return {exportTo,  world,       generator, seed,         size,
-                region,    tiles,       tileSize,  tile,         heightRange,
-                normalMap, normalScale, splatMap,  splatHeights, splatSlope,
-                masks,     threads};
+        return {exportTo, world,        generator,  seed,        size,      region,
+                tiles,    tileSize,     tile,       heightRange, normalMap, normalScale,
+                splatMap, splatHeights, splatSlope, masks,       threads};
     }
     // The empty seed is a seed like any other text, as in the New world
     // dialog; an empty name, size or drop is a mistake.
     QList<QCommandLineOption> neverEmpty() const
     {
-        return {exportTo,    world,    generator,    size,      filter,      drop,
-                region,      tiles,    tileSize,     tile,      heightRange, normalMap,
-                normalScale, splatMap, splatHeights, splatSlope,  masks,       threads};
+        return {exportTo,    world,    generator,    size,       filter,      drop,
+                region,      tiles,    tileSize,     tile,       heightRange, normalMap,
+                normalScale, splatMap, splatHeights, splatSlope, masks,       threads};
     }
 };
 

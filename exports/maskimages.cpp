@@ -31,9 +31,8 @@ QString write(const ErosionMasks& masks, std::uint32_t width, std::uint32_t leng
         }
         const HeightGrid grid(image);
         const HeightMap::Range range = HeightMap::rangeOf(grid);
-        const QString problem = writeFileSafely(files[i], [&](QIODevice& device) {
-            return HeightMap::writePng(grid, range, device);
-        });
+        QString problem = writeFileSafely(
+            files[i], [&](QIODevice& device) { return HeightMap::writePng(grid, range, device); });
         if (!problem.isEmpty()) {
             return problem;
         }

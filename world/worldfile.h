@@ -13,7 +13,7 @@ namespace WorldFile {
 
 constexpr int Format = 1;
 constexpr std::uint32_t MaxSide = 4096;
-constexpr std::int64_t MaxFileBytes = 16 * 1024 * 1024;
+constexpr std::int64_t MaxFileBytes = std::int64_t(16) * 1024 * 1024;
 constexpr int MaxFilters = 1000;
 constexpr int MaxDrops = 10000;
 // All drops' steps together: each step may add a 12-byte path point.
