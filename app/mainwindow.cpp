@@ -139,6 +139,7 @@ MainWindow::MainWindow(QWidget* parent)
             &MainWindow::rememberDropButtons);
     restoreGeometry(Preferences::windowGeometry());
     form_->actionColourByHeight->setChecked(Preferences::colourByHeight());
+    form_->actionFitNewWorlds->setChecked(Preferences::fitNewWorlds());
     // An event's message hides the pending filters' notice only for a while.
     connect(form_->statusBar, &QStatusBar::messageChanged, this, [this](const QString& message) {
         if (message.isEmpty()) {
@@ -259,7 +260,10 @@ void MainWindow::on_actionNewWorld_triggered()
     origin.length = std::uint32_t(dialog.mapLength());
     if (runsLong(origin, world().filters())) {
         buildInBackground(tr("New world"), world().terrainJob(origin),
-                          hasLongFilters(world().filters()), [this] { nameWorldFile(QString()); });
+                          hasLongFilters(world().filters()), [this] {
+                              frameNewWorld(CameraRecord());
+                              nameWorldFile(QString());
+                          });
         return;
     }
     GLWidget* view = form_->widget;
@@ -267,6 +271,7 @@ void MainWindow::on_actionNewWorld_triggered()
     recordStep(tr("New world"), [&] { world().create(origin); });
     view->rebuildMesh();
     view->setCursor(Qt::ArrowCursor);
+    frameNewWorld(CameraRecord());
     showWorldState();
     nameWorldFile(QString());
 }
@@ -610,7 +615,8 @@ void MainWindow::openWorldFile(const QString& path)
         return;
     }
     // The world is as its file has it.
-    const auto opened = [this, path] {
+    const auto opened = [this, path, camera = recipe.camera] {
+        frameNewWorld(camera);
         history_->setClean();
         nameWorldFile(path);
         rememberFile(path);
@@ -869,6 +875,20 @@ void MainWindow::on_actionColourByHeight_toggled(bool on)
 {
     form_->widget->setColourByHeight(on);
     Preferences::setColourByHeight(on);
+}
+
+void MainWindow::on_actionFitNewWorlds_toggled(bool on)
+{
+    Preferences::setFitNewWorlds(on);
+}
+
+// From the starting camera the eye stands inside any world of more than a few
+// points: a new world, or a file with no camera of its own, is framed whole.
+void MainWindow::frameNewWorld(const CameraRecord& given)
+{
+    if (form_->actionFitNewWorlds->isChecked() && given == CameraRecord()) {
+        form_->widget->fitWorld();
+    }
 }
 
 void MainWindow::on_addErosionMenu_triggered(QAction* kind)

@@ -70,6 +70,7 @@ private slots:
     void on_menuRecentFiles_triggered(QAction* action);
     void on_addErosionMenu_triggered(QAction* kind);
     void on_pushButtonGoutteStop_clicked();
+    void on_actionFitNewWorlds_toggled(bool on);
     void lockWorld(bool locked);
     void enableFilterButtons();
     void rememberDropButtons();
@@ -101,6 +102,9 @@ private:
     // status bar and the commands that the world allows.
     void showNewTerrain();
     void enableCommandsForWorld();
+    // Fits the view to a new world when asked to and the world comes with
+    // the starting camera (given): a file's own camera is kept.
+    void frameNewWorld(const CameraRecord& given);
     // True when the world may be replaced or the window closed: nothing is
     // unsaved, or the user saved it or chose to discard it.
     bool maySaveChanges();

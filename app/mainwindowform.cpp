@@ -1,5 +1,6 @@
 #include "app/mainwindowform.h"
 
+#include "app/elidingstatusbar.h"
 #include "filters/filterdialogs.h"
 #include "filters/filterpresets.h"
 #include "forms/formbuilding.h"
@@ -76,6 +77,7 @@ void MainWindowForm::setupForm(QMainWindow* window)
     createDocumentActions(window);
     createErosionButton();
     createStopButton(window);
+    createNewcomerAdditions(window);
 
     // Last, so that for one click the connections above run before the command.
     QMetaObject::connectSlotsByName(window);
@@ -201,7 +203,7 @@ void MainWindowForm::createBars(QMainWindow* window)
 
     mainToolBar = createNamed<QToolBar>(window, "mainToolBar");
     window->addToolBar(Qt::TopToolBarArea, mainToolBar);
-    statusBar = createNamed<QStatusBar>(window, "statusBar");
+    statusBar = createNamed<ElidingStatusBar>(window, "statusBar");
     window->setStatusBar(statusBar);
 }
 
@@ -262,6 +264,9 @@ void MainWindowForm::retranslateForm(QMainWindow* window)
     }
     if (pushButtonGoutteStop != nullptr) {
         retranslateStopButton();
+    }
+    if (actionFitNewWorlds != nullptr) {
+        retranslateNewcomerAdditions();
     }
 }
 
@@ -377,6 +382,25 @@ void MainWindowForm::createStopButton(QMainWindow* window)
     window->addAction(actionStop);
     QObject::connect(actionStop, &QAction::triggered, pushButtonGoutteStop, &QPushButton::click);
     retranslateStopButton();
+}
+
+void MainWindowForm::createNewcomerAdditions(QMainWindow* window)
+{
+    actionFitNewWorlds = createNamed<QAction>(window, "actionFitNewWorlds");
+    actionFitNewWorlds->setCheckable(true);
+    menuView->addAction(actionFitNewWorlds);
+    retranslateNewcomerAdditions();
+}
+
+// Alt and a letter open each menu.
+void MainWindowForm::retranslateNewcomerAdditions()
+{
+    actionFitNewWorlds->setText(translated("Fit new worlds"));
+    menuFile->setTitle(translated("&File"));
+    menuEdit->setTitle(translated("&Edit"));
+    menuMap->setTitle(translated("&Map"));
+    menuView->setTitle(translated("&View"));
+    menuHelp->setTitle(translated("&Help"));
 }
 
 void MainWindowForm::retranslateStopButton()

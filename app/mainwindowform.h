@@ -82,6 +82,8 @@ struct MainWindowForm
     // Erosion: the filter kinds that reshape the land.
     QPushButton* addErosionButton = nullptr;
     QMenu* addErosionMenu = nullptr;
+    // The window for newcomers: new worlds framed.
+    QAction* actionFitNewWorlds = nullptr;
     // Ends Dynamic display where it is; Esc does too.
     QPushButton* pushButtonGoutteStop = nullptr;
     QAction* actionStop = nullptr;
@@ -103,6 +105,8 @@ private:
     void createDocumentActions(QMainWindow* window);
     void createErosionButton();
     void createStopButton(QMainWindow* window);
+    void createNewcomerAdditions(QMainWindow* window);
+    void retranslateNewcomerAdditions();
     void retranslateStopButton();
     void retranslateErosionButton();
     void retranslateAdditions();

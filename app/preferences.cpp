@@ -10,6 +10,7 @@ namespace {
 const QString GeometryKey = QStringLiteral("window/geometry");
 const QString ColourKey = QStringLiteral("view/colourByHeight");
 const QString FolderKey = QStringLiteral("files/lastFolder");
+const QString FitKey = QStringLiteral("view/fitNewWorlds");
 const QString RecentKey = QStringLiteral("files/recent");
 
 void setRecentFiles(QStringList files)
@@ -39,6 +40,16 @@ bool colourByHeight()
 void setColourByHeight(bool on)
 {
     QSettings().setValue(ColourKey, on);
+}
+
+bool fitNewWorlds()
+{
+    return QSettings().value(FitKey, true).toBool();
+}
+
+void setFitNewWorlds(bool on)
+{
+    QSettings().setValue(FitKey, on);
 }
 
 QString lastFolder()

@@ -13,6 +13,9 @@ QByteArray windowGeometry();
 void setWindowGeometry(const QByteArray& geometry);
 bool colourByHeight();
 void setColourByHeight(bool on);
+// Whether New world and Open frame the whole world; on until turned off.
+bool fitNewWorlds();
+void setFitNewWorlds(bool on);
 // The home folder until a file has been opened, saved or exported.
 QString lastFolder();
 void setLastFolderFrom(const QString& filePath);
