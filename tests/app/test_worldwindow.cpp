@@ -225,7 +225,12 @@ private slots:
         QVERIFY(form().worldSummaryLabel->text().endsWith(QStringLiteral("to %1").arg(
             double(HeightMap::rangeOf(*view().filteredMap()).highest), 0, 'f', 2)));
         // A drop on the chain's steep side runs off the map's edge.
-        dropAndRunToEnd(1.5, 1.5);
+        form().doubleSpinBoxGoutteX->setValue(1.5);
+        form().doubleSpinBoxGoutteY->setValue(1.5);
+        click(form().pushButtonGoutteLancer);
+        QCOMPARE(statusMessage(), QStringLiteral("Drop started at (1.50, 1.50). "
+                                                 "Drops: 1 running, 0 at rest, 0 left the map."));
+        click(form().pushButtonGoutteRes);
         QVERIFY2(statusMessage().endsWith(
                      QStringLiteral("Drops: 0 running, 0 at rest, 1 left the map.")),
                  qPrintable(statusMessage()));
@@ -565,6 +570,11 @@ private slots:
                     recentActions().at(1)->trigger();
                 }).contains(QStringLiteral("no longer there")));
         QCOMPARE(Preferences::recentFiles(), QStringList{file("first.terravik")});
+        // Eight at most: the oldest goes.
+        for (const char* name : {"1", "2", "3", "4", "5", "6", "7", "8"})
+            Preferences::addRecentFile(file(name));
+        QCOMPARE(recentActions().size(), 8);
+        QCOMPARE(recentActions().at(7)->data().toString(), file("1"));
 
         QVERIFY(runNewWorld(*window_, {0, QStringLiteral("third"), 10, 10}));
         QMimeData data;
