@@ -160,11 +160,16 @@ class TestWorldWindow : public QObject
         }
     }
 
-    void dropAndRunToEnd(double x, double y)
+    void startDrop(double x, double y)
     {
         form().doubleSpinBoxGoutteX->setValue(x);
         form().doubleSpinBoxGoutteY->setValue(y);
         click(form().pushButtonGoutteLancer);
+    }
+
+    void dropAndRunToEnd(double x, double y)
+    {
+        startDrop(x, y);
         click(form().pushButtonGoutteRes);
     }
 
@@ -225,9 +230,7 @@ private slots:
         QVERIFY(form().worldSummaryLabel->text().endsWith(QStringLiteral("to %1").arg(
             double(HeightMap::rangeOf(*view().filteredMap()).highest), 0, 'f', 2)));
         // A drop on the chain's steep side runs off the map's edge.
-        form().doubleSpinBoxGoutteX->setValue(1.5);
-        form().doubleSpinBoxGoutteY->setValue(1.5);
-        click(form().pushButtonGoutteLancer);
+        startDrop(1.5, 1.5);
         QCOMPARE(statusMessage(), QStringLiteral("Drop started at (1.50, 1.50). "
                                                  "Drops: 1 running, 0 at rest, 0 left the map."));
         click(form().pushButtonGoutteRes);
@@ -416,9 +419,7 @@ private slots:
         after({"Add preset"});
         QVERIFY(runNewWorld(*window_, {1, QStringLiteral("steps"), 40, 30}));
         after({"New world"});
-        form().doubleSpinBoxGoutteX->setValue(20);
-        form().doubleSpinBoxGoutteY->setValue(20);
-        click(form().pushButtonGoutteLancer);
+        startDrop(20, 20);
         after({"Start drop"});
         click(form().pushButtonGoutteSuivant);
         after({"Next"});
@@ -431,9 +432,7 @@ private slots:
         after({"Move filter up"});
         form().actionUpdate->trigger();
         after({"Update"});
-        form().doubleSpinBoxGoutteX->setValue(10.5);
-        form().doubleSpinBoxGoutteY->setValue(12);
-        click(form().pushButtonGoutteLancer);
+        startDrop(10.5, 12);
         click(form().pushButtonGoutteSuivant);
         after({"Start drop", "Next"});
         clickRow(*form().filterListWidget, 0);
