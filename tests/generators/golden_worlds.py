@@ -337,8 +337,10 @@ WORLDS = [
 
 def main():
     results = []
+    worlds = []
     for generator, text, width, length in WORLDS:
-        value = checksum(GENERATORS[generator](text, width, length))
+        worlds.append(GENERATORS[generator](text, width, length))
+        value = checksum(worlds[-1])
         results.append((generator, text.hex(), width, length, value))
         print(f"{generator} {text.hex() or '-'} {width} {length} 0x{value:08x}", flush=True)
     if len(sys.argv) == 3 and sys.argv[1] == "--check":
@@ -355,8 +357,8 @@ def main():
             print("No filtered worlds found in the table", file=sys.stderr)
             return 1
         for index, values in filtered:
-            generator, text, width, length = WORLDS[int(index)]
-            sums = filtered_checksums(GENERATORS[generator](text, width, length), width, length)
+            _, _, width, length = WORLDS[int(index)]
+            sums = filtered_checksums(worlds[int(index)], width, length)
             print(f"filtered {index}: " + " ".join(f"0x{value:08x}" for value in sums))
             if [int(value.rstrip("u"), 16) for value in values.split(", ")] != sums:
                 print("The recorded filtered checksums differ from this reckoning", file=sys.stderr)
