@@ -17,7 +17,7 @@ TERRAVIK_PACKAGES=(
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   xdotool imagemagick desktop-file-utils dpkg-dev libxml2-utils groff-base
-  appstream shared-mime-info time
+  appstream shared-mime-info time faketime
 )
 
 # The cross compiler, the arm64 Qt the core links (libraries, headers, CMake

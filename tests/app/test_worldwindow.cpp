@@ -163,11 +163,16 @@ class TestWorldWindow : public QObject
         }
     }
 
-    void dropAndRunToEnd(double x, double y)
+    void startDrop(double x, double y)
     {
         form().doubleSpinBoxGoutteX->setValue(x);
         form().doubleSpinBoxGoutteY->setValue(y);
         click(form().pushButtonGoutteLancer);
+    }
+
+    void dropAndRunToEnd(double x, double y)
+    {
+        startDrop(x, y);
         click(form().pushButtonGoutteRes);
     }
 
@@ -226,7 +231,10 @@ private slots:
         QVERIFY(form().worldSummaryLabel->text().endsWith(QStringLiteral("to %1").arg(
             double(HeightMap::rangeOf(*view().filteredMap()).highest), 0, 'f', 2)));
         // A drop on the chain's steep side runs off the map's edge.
-        dropAndRunToEnd(1.5, 1.5);
+        startDrop(1.5, 1.5);
+        QCOMPARE(statusMessage(), QStringLiteral("Drop started at (1.50, 1.50). "
+                                                 "Drops: 1 running, 0 at rest, 0 left the map."));
+        click(form().pushButtonGoutteRes);
         QVERIFY2(statusMessage().endsWith(
                      QStringLiteral("Drops: 0 running, 0 at rest, 1 left the map.")),
                  qPrintable(statusMessage()));
@@ -434,9 +442,7 @@ private slots:
         after({"Add preset"});
         QVERIFY(runNewWorld(*window_, {1, QStringLiteral("steps"), 40, 30}));
         after({"New world"});
-        form().doubleSpinBoxGoutteX->setValue(20);
-        form().doubleSpinBoxGoutteY->setValue(20);
-        click(form().pushButtonGoutteLancer);
+        startDrop(20, 20);
         after({"Start drop"});
         click(form().pushButtonGoutteSuivant);
         after({"Next"});
@@ -449,9 +455,7 @@ private slots:
         after({"Move filter up"});
         form().actionUpdate->trigger();
         after({"Update"});
-        form().doubleSpinBoxGoutteX->setValue(10.5);
-        form().doubleSpinBoxGoutteY->setValue(12);
-        click(form().pushButtonGoutteLancer);
+        startDrop(10.5, 12);
         click(form().pushButtonGoutteSuivant);
         after({"Start drop", "Next"});
         clickRow(*form().filterListWidget, 0);
@@ -589,6 +593,11 @@ private slots:
                     recentActions().at(1)->trigger();
                 }).contains(QStringLiteral("no longer there")));
         QCOMPARE(Preferences::recentFiles(), QStringList{file("first.terravik")});
+        // Eight at most: the oldest goes.
+        for (const char* name : {"1", "2", "3", "4", "5", "6", "7", "8"})
+            Preferences::addRecentFile(file(name));
+        QCOMPARE(recentActions().size(), 8);
+        QCOMPARE(recentActions().at(7)->data().toString(), file("1"));
 
         QVERIFY(runNewWorld(*window_, {0, QStringLiteral("third"), 10, 10}));
         QMimeData data;

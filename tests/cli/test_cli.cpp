@@ -485,6 +485,22 @@ private slots:
         }
     }
 
+    // A job that has run for a second says on standard error what it does, and at its end
+    // what it wrote, unless --quiet; faketime makes the second pass in ten microseconds (and
+    // the sanitizer build lets its library come first).
+    void longJobsTellTheirProgress()
+    {
+        const QString job = QStringLiteral(
+            "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0\" faketime -f "
+            "'+0 x100000' \"$T\" --generator peaks --seed a --size 99x99 --export w.png");
+        const Run told = shell(job, folder_.path());
+        QVERIFY2(told.status == 0 && told.errors.endsWith("terravik: writing w.png (99%)\n"
+                                                          "terravik: wrote w.png (100%)\n"),
+                 told.errors.constData());
+        const Run quiet = shell(job + " --quiet", folder_.path());
+        QVERIFY2(quiet.status == 0 && quiet.errors.isEmpty(), quiet.errors.constData());
+    }
+
     // A world written by the command line and rebuilt from that file gives the
     // same bytes, and filter files come after the world's own filters; help and
     // version need no display either.

@@ -202,6 +202,9 @@ private slots:
         for (int i = 0; i < grid.size(); ++i) {
             QCOMPARE(vertexAt(i), grid[i]);
         }
+        // A map unit is a fifth of a scene unit, and the map's centre (2, 1.5) is the origin.
+        QVERIFY(qFuzzyCompare(grid.first(), QVector3D(-0.4f, map->pointAt(0, 0)->z() / 5, -0.3f)));
+        QVERIFY(qFuzzyCompare(grid.last(), QVector3D(0.2f, map->pointAt(3, 2)->z() / 5, 0.1f)));
         const QList<QByteArrayList> faces = objLines(obj, "f");
         QCOMPARE(faces.size() * 3, triangles.size());
         for (int i = 0; i < triangles.size(); ++i) {

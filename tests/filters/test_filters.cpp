@@ -26,13 +26,14 @@ class TestFilters : public QObject
     Q_OBJECT
 
 private slots:
-    // Each product and sum is rounded to float in ascending k: 3 + 1e8 rounds
-    // back to 1e8, so the 3s vanish where a wider sum would keep them.
+    // Each product and sum is rounded to float in ascending k: 1e8 + 3 rounds
+    // back to 1e8, so the 3s vanish where a wider sum, or one that took the
+    // 3s first, would keep them.
     void sumsRoundInFloat()
     {
         FilterMatrix filter;
         filter.setMatrix(matrix({11, 1, 12, 1, 13, 1}));
-        const auto map = makeMap(3, 1, [](int x, int) { return x == 1 ? 1e8f : 3.0f; });
+        const auto map = makeMap(3, 1, [](int x, int) { return x == 0 ? 1e8f : 3.0f; });
         QCOMPARE(bitsOf(filter.apply(*map)->pointAt(1, 0)->z()), bitsOf(1e8f / 3.0f));
     }
 

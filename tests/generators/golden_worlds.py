@@ -13,6 +13,9 @@ library's double functions rounded once to float32, as in the generators.
 Prints one line "<generator> <seed text as hex> <width> <length> <checksum>"
 per world; the checksum is 32-bit FNV-1a over the four bytes of each height's
 float32 bit pattern (least significant byte first), in the map's point order.
+With --check, also reckons the filtered worlds of goldenworlds.cpp's second
+table: each of its worlds through each 5 x 5 filter alone, then through all of
+them in turn.
 
 Usage: golden_worlds.py [--check goldenworlds.cpp]
 """
@@ -21,6 +24,7 @@ import math
 import re
 import struct
 import sys
+from array import array
 
 MASK32 = 0xFFFFFFFF
 
@@ -276,6 +280,47 @@ def checksum(heights):
     return h
 
 
+# Filters ----------------------------------------------------------------------
+
+# Coefficient k weights the neighbour at x offset k % 5 - 2 and y offset
+# k // 5 - 2; the same five filters as goldenworlds.cpp, in its order.
+BINOMIAL = (1, 4, 6, 4, 1)
+FILTERS = [
+    ("mean", [1] * 25),
+    ("binomial", [BINOMIAL[k % 5] * BINOMIAL[k // 5] for k in range(25)]),
+    ("skewed", [k % 7 - 2 for k in range(25)]),
+    ("edges", [24 if k == 12 else -1 for k in range(25)]),
+    ("negative", [k % 4 - 3 for k in range(25)]),
+]
+
+
+def convolve(heights, width, length, weights):
+    """One filter over a whole map, a tap at a time: neighbours clamped to the
+    map, zero weights skipped, each product and each sum rounded to float32 in
+    ascending k, then divided by the weights' sum unless it is 0. Converting a
+    list to array('f') rounds every element to float32 at once."""
+    totals = array("f", [0.0]) * len(heights)
+    for k, weight in enumerate(weights):
+        if weight == 0:
+            continue
+        dx, dy = k % 5 - 2, k // 5 - 2
+        columns = [min(max(x + dx, 0), width - 1) * length for x in range(width)]
+        rows = [min(max(y + dy, 0), length - 1) for y in range(length)]
+        sources = [heights[column + row] for column in columns for row in rows]
+        products = array("f", [h * weight for h in sources])
+        totals = array("f", [t + p for t, p in zip(totals, products)])
+    divisor = sum(weights)
+    return list(totals) if divisor == 0 else list(array("f", [t / divisor for t in totals]))
+
+
+def filtered_checksums(heights, width, length):
+    """Each filter alone, then all of them in turn."""
+    sums = [checksum(convolve(heights, width, length, w)) for _, w in FILTERS]
+    for _, weights in FILTERS:
+        heights = convolve(heights, width, length, weights)
+    return sums + [checksum(heights)]
+
+
 # The golden worlds: generator, seed text, width, length.
 WORLDS = [
     (generator, text, width, length)
@@ -292,17 +337,32 @@ WORLDS = [
 
 def main():
     results = []
+    worlds = []
     for generator, text, width, length in WORLDS:
-        value = checksum(GENERATORS[generator](text, width, length))
+        worlds.append(GENERATORS[generator](text, width, length))
+        value = checksum(worlds[-1])
         results.append((generator, text.hex(), width, length, value))
         print(f"{generator} {text.hex() or '-'} {width} {length} 0x{value:08x}", flush=True)
     if len(sys.argv) == 3 and sys.argv[1] == "--check":
         with open(sys.argv[2], encoding="utf-8") as header:
-            rows = re.findall(r'\{"[^"]*",.*0x([0-9a-fA-F]{8})u\},', header.read())
+            table = header.read()
+        rows = re.findall(r'\{"[^"]*",.*0x([0-9a-fA-F]{8})u\},', table)
         recorded = [int(value, 16) for value in rows]
         if recorded != [r[4] for r in results]:
             print("The recorded checksums differ from this reckoning", file=sys.stderr)
             return 1
+        # Rows {world index, {a checksum per filter, then all of them}}.
+        filtered = re.findall(r"\{(\d+),\s+\{((?:0x[0-9a-f]{8}u, )+0x[0-9a-f]{8}u)\}\}", table)
+        if not filtered:
+            print("No filtered worlds found in the table", file=sys.stderr)
+            return 1
+        for index, values in filtered:
+            _, _, width, length = WORLDS[int(index)]
+            sums = filtered_checksums(worlds[int(index)], width, length)
+            print(f"filtered {index}: " + " ".join(f"0x{value:08x}" for value in sums))
+            if [int(value.rstrip("u"), 16) for value in values.split(", ")] != sums:
+                print("The recorded filtered checksums differ from this reckoning", file=sys.stderr)
+                return 1
     return 0
 
 

@@ -139,11 +139,13 @@ private slots:
     }
 
     // The 11 x 9 slope z = 0.1 x is a white wire mesh with background inside its triangles,
-    // a drop run down it a blue line; map (x, y, z) is scene (x/5 - 1.1, z/5, y/5 - 0.9).
+    // each drop run down it a blue line through its own path; map (x, y, z) is scene
+    // (x/5 - 1.1, z/5, y/5 - 0.9).
     void terrainWireframeAndDropPath()
     {
         view_->setBaseMap(makeMap(11, 9, [](int x, int) { return 0.1f * float(x); }));
         view_->filteredMap()->startDrop(8.0f, 5.4f);
+        view_->filteredMap()->startDrop(9.5f, 2.6f);
         for (int step = 0; step < 300; ++step)
             view_->filteredMap()->stepDrops(0.01f);
         view_->rebuildMesh();
@@ -158,10 +160,12 @@ private slots:
             QVERIFY(foundNear(image, side, 1, 'w'));
         QVERIFY(foundNear(image, at(3.33f, 2.33f), 0, 'g'));
         QVERIFY(!foundNear(image, at(3.33f, 2.33f), 1, 'w'));
-        const std::vector<MapPoint>& path = view_->filteredMap()->drops().front()->path();
-        QVERIFY(path.size() > 100);
-        for (std::size_t k : {path.size() / 4, 3 * path.size() / 4})
-            QVERIFY(foundNear(image, at(path[k].x(), path[k].y()), 2, 'b'));
+        for (const WaterDrop* drop : view_->filteredMap()->drops()) {
+            const std::vector<MapPoint>& path = drop->path();
+            QVERIFY(path.size() > 100);
+            for (std::size_t k : {path.size() / 4, 3 * path.size() / 4})
+                QVERIFY(foundNear(image, at(path[k].x(), path[k].y()), 2, 'b'));
+        }
         // Among the coloured lines the path is drawn three pixels wide.
         const int thin = pixelsOf(image, 'b');
         view_->setColourByHeight(true);
