@@ -8,8 +8,31 @@ namespace {
 // The room QStatusBar leaves around its items and its message.
 constexpr int ItemMargin = 2;
 constexpr int MessageIndent = 4;
+// Enough room for a few letters and the "…".
+constexpr int ShortestLetters = 8;
 
 } // namespace
+
+ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {}
+
+void ElidedLabel::setFullText(const QString& text)
+{
+    setText(text);
+    setToolTip(text);
+}
+
+QSize ElidedLabel::minimumSizeHint() const
+{
+    return {fontMetrics().averageCharWidth() * ShortestLetters, QLabel::minimumSizeHint().height()};
+}
+
+void ElidedLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect room = contentsRect();
+    painter.drawText(room, int(alignment()) | Qt::TextSingleLine,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+}
 
 ElidingStatusBar::ElidingStatusBar(QWidget* parent) : QStatusBar(parent)
 {
@@ -33,6 +56,14 @@ QString ElidingStatusBar::shownMessage() const
 {
     const QString message = currentMessage();
     return fontMetrics().elidedText(message, Qt::ElideRight, messageRect().width());
+}
+
+void ElidingStatusBar::resizeEvent(QResizeEvent* event)
+{
+    for (ElidedLabel* label : findChildren<ElidedLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+        label->setMaximumWidth(std::max(label->minimumSizeHint().width(), width() / 2));
+    }
+    QStatusBar::resizeEvent(event);
 }
 
 void ElidingStatusBar::paintEvent(QPaintEvent* event)

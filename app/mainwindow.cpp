@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/backgroundbuild.h"
+#include "app/elidingstatusbar.h"
 #include "app/mainwindowform.h"
 #include "app/newworlddialog.h"
 #include "app/preferences.h"
@@ -59,7 +60,7 @@ QList<int> selectedRows(const QListWidget* list)
 // takes gigabytes and a frame seconds, so larger worlds are for exports.
 constexpr std::uint32_t MaxWindowSide = 2048;
 
-constexpr const char* WorldFileFilter = "Terravik worlds (*.terravik)";
+constexpr const char* WorldFileFilter = "Terravik worlds (*.terravik);;All files (*)";
 
 QString withSuffix(const QString& path, const QString& suffix)
 {
@@ -247,11 +248,13 @@ void MainWindow::on_actionNewWorld_triggered()
         return;
     }
     NewWorldDialog dialog;
+    dialog.offer(Preferences::newWorldChoices());
     dialog.setModal(true);
     dialog.exec();
     if (dialog.result() == 0) {
         return;
     }
+    Preferences::setNewWorldChoices(dialog.choices());
     WorldOrigin origin;
     origin.generatorIndex = dialog.generatorIndex();
     origin.seed =
@@ -687,6 +690,8 @@ bool MainWindow::saveWorldTo(const QString& path)
         QMessageBox::warning(this, tr("Save world"), problem);
         return false;
     }
+    form_->statusBar->showMessage(tr("Saved %1").arg(QFileInfo(path).fileName()),
+                                  StatusMilliseconds);
     history_->setClean();
     nameWorldFile(path);
     rememberFile(path);
@@ -786,7 +791,7 @@ void MainWindow::on_actionExport_triggered()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     const QString masksFilter = tr("Erosion masks: NAME-erosion.png, NAME-deposition.png, "
                                    "NAME-flow.png (*.png)");
-    dialog.setNameFilters(exportFileFilters() << masksFilter);
+    dialog.setNameFilters(exportFileFilters() << masksFilter << tr("All files (*)"));
     if (dialog.exec() == 0 || dialog.selectedFiles().isEmpty()) {
         return;
     }
@@ -799,11 +804,12 @@ void MainWindow::on_actionExport_triggered()
         exportMasks(prefix);
         return;
     }
-    // A name without extension takes the chosen filter's; any other unknown
-    // extension is an error rather than a guess.
-    const auto chosen =
-        ExportFormat(std::max(0, exportFileFilters().indexOf(dialog.selectedNameFilter())));
-    const QString path = withSuffix(dialog.selectedFiles().constFirst(), exportSuffix(chosen));
+    // A name without extension takes the chosen filter's (none for All files);
+    // any other unknown extension is an error rather than a guess.
+    const int chosen = exportFileFilters().indexOf(dialog.selectedNameFilter());
+    const QString typed = dialog.selectedFiles().constFirst();
+    const QString path =
+        chosen >= 0 ? withSuffix(typed, exportSuffix(ExportFormat(chosen))) : typed;
     Preferences::setLastFolderFrom(path);
     const std::optional<ExportFormat> format = exportFormatOf(path);
     if (!format) {
@@ -832,9 +838,9 @@ void MainWindow::on_actionExport_triggered()
                 *problem = exportMap(map, *format, path, cancellable);
             },
             false,
-            [this, title, problem](bool finished) {
-                if (finished && !problem->isEmpty()) {
-                    QMessageBox::warning(this, title, *problem);
+            [this, path, problem](bool finished) {
+                if (finished) {
+                    reportExport(*problem, QFileInfo(path).fileName());
                 }
             });
         return;
@@ -842,9 +848,16 @@ void MainWindow::on_actionExport_triggered()
     view->setCursor(Qt::WaitCursor);
     const QString problem = exportMap(map, *format, path, settings);
     view->setCursor(Qt::ArrowCursor);
+    reportExport(problem, QFileInfo(path).fileName());
+}
+
+void MainWindow::reportExport(const QString& problem, const QString& written)
+{
     if (!problem.isEmpty()) {
-        QMessageBox::warning(this, title, problem);
+        QMessageBox::warning(this, tr("Export"), problem);
+        return;
     }
+    form_->statusBar->showMessage(tr("Exported %1").arg(written), StatusMilliseconds);
 }
 
 void MainWindow::exportMasks(const QString& prefix)
@@ -859,10 +872,12 @@ void MainWindow::exportMasks(const QString& prefix)
                       if (!built) {
                           return;
                       }
-                      const QString problem = MaskImages::write(*masks, width, length, prefix);
-                      if (!problem.isEmpty()) {
-                          QMessageBox::warning(this, tr("Export"), problem);
+                      QStringList names;
+                      for (const QString& mask : MaskImages::paths(prefix)) {
+                          names << QFileInfo(mask).fileName();
                       }
+                      reportExport(MaskImages::write(*masks, width, length, prefix),
+                                   names.join(QStringLiteral(", ")));
                   });
 }
 
@@ -947,9 +962,10 @@ void MainWindow::showWorldState()
     form_->statusBar->clearMessage();
     fitDropBoxesToWorld();
     const GLWidget* view = form_->widget;
-    form_->worldSummaryLabel->setText(
-        view->hasBaseMap() ? StatusTexts::worldSummary(view->worldOrigin(), *view->filteredMap())
-                           : QString());
+    static_cast<ElidedLabel*>(form_->worldSummaryLabel)
+        ->setFullText(view->hasBaseMap()
+                          ? StatusTexts::worldSummary(view->worldOrigin(), *view->filteredMap())
+                          : QString());
 }
 
 // The coordinate boxes reach the whole world: the toolkit's 99.99 holds for

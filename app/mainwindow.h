@@ -113,6 +113,8 @@ private:
     void rememberFile(const QString& path);
     // Writes what the world's erosion did as PREFIX-erosion.png and the others.
     void exportMasks(const QString& prefix);
+    // Tells how an export went: the problem, or the files written.
+    void reportExport(const QString& problem, const QString& written);
     // False, after telling the user, when there is no world yet.
     bool hasWorld(const QString& title);
     void nameWorldFile(const QString& path);

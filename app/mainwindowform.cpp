@@ -283,7 +283,7 @@ void MainWindowForm::createAdditions(QMainWindow* window)
     menuView->addAction(actionFitWorld);
     mainToolBar->addAction(actionFitWorld);
 
-    worldSummaryLabel = createNamed<QLabel>(statusBar, "worldSummaryLabel");
+    worldSummaryLabel = createNamed<ElidedLabel>(statusBar, "worldSummaryLabel");
     statusBar->addPermanentWidget(worldSummaryLabel);
     actionColourByHeight = createNamed<QAction>(window, "actionColourByHeight");
     actionColourByHeight->setCheckable(true);

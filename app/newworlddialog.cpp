@@ -69,7 +69,34 @@ void NewWorldDialogForm::setupForm(QDialog* dialog)
     QObject::connect(buttonBox, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     QObject::connect(checkBox, &QCheckBox::toggled, seed, &QWidget::setDisabled);
 
+    createAdditions(dialog);
     QMetaObject::connectSlotsByName(dialog);
+}
+
+void NewWorldDialogForm::createAdditions(QDialog* dialog)
+{
+    // Room for a label above the generator list and one above the seed text.
+    constexpr int AddedHeight = 44;
+    dialog->resize(dialog->width(), dialog->height() + AddedHeight);
+    verticalLayoutWidget->resize(verticalLayoutWidget->width(),
+                                 verticalLayoutWidget->height() + AddedHeight);
+    generatorLabel = createNamed<QLabel>(verticalLayoutWidget, "generatorLabel");
+    generatorLabel->setBuddy(comboBox);
+    verticalLayout->insertWidget(verticalLayout->indexOf(comboBox), generatorLabel);
+    seedLabel = createNamed<QLabel>(verticalLayoutWidget, "seedLabel");
+    seedLabel->setBuddy(seed);
+    verticalLayout->insertWidget(verticalLayout->indexOf(seed), seedLabel);
+    sizeLimitLabel = createNamed<QLabel>(verticalLayoutWidget, "sizeLimitLabel");
+    horizontalLayout->addWidget(sizeLimitLabel);
+    retranslateAdditions();
+}
+
+void NewWorldDialogForm::retranslateAdditions()
+{
+    const auto text = [](const char* source) { return translated("NewWorldDialog", source); };
+    generatorLabel->setText(text("&Generator"));
+    seedLabel->setText(text("Seed &text"));
+    sizeLimitLabel->setText(text("up to %1").arg(kLargestSide));
 }
 
 void NewWorldDialogForm::retranslateForm(QDialog* dialog)
@@ -84,6 +111,8 @@ void NewWorldDialogForm::retranslateForm(QDialog* dialog)
     checkBox->setText(text("Random seed"));
     label->setText(text("Width"));
     label_2->setText(text("Length"));
+    if (generatorLabel != nullptr)
+        retranslateAdditions();
 }
 
 NewWorldDialog::NewWorldDialog(QWidget* parent)
@@ -122,4 +151,24 @@ int NewWorldDialog::mapWidth() const
 int NewWorldDialog::mapLength() const
 {
     return form_->sizeY->value();
+}
+
+NewWorldChoices NewWorldDialog::choices() const
+{
+    return {generatorIndex(), isRandomSeed(), form_->seed->text(), mapWidth(), mapLength()};
+}
+
+void NewWorldDialog::offer(const NewWorldChoices& choices)
+{
+    form_->comboBox->setCurrentIndex(choices.generatorIndex);
+    form_->checkBox->setChecked(choices.randomSeed);
+    form_->seed->setText(choices.seedText);
+    form_->sizeX->setValue(choices.width);
+    form_->sizeY->setValue(choices.length);
+}
+
+void NewWorldDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    form_->comboBox->setFocus(Qt::OtherFocusReason);
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDialog>
+#include <QString>
 #include <memory>
 
 class QCheckBox;
@@ -29,9 +30,28 @@ struct NewWorldDialogForm
     QSpinBox* sizeX = nullptr;
     QLabel* label_2 = nullptr;
     QSpinBox* sizeY = nullptr;
+    // Added after the dialog's first design: what the fields are, and how
+    // large a world may be.
+    QLabel* generatorLabel = nullptr;
+    QLabel* seedLabel = nullptr;
+    QLabel* sizeLimitLabel = nullptr;
 
     void setupForm(QDialog* dialog);
     void retranslateForm(QDialog* dialog);
+
+private:
+    void createAdditions(QDialog* dialog);
+    void retranslateAdditions();
+};
+
+// The answers of a New world dialog, to offer them again next time.
+struct NewWorldChoices
+{
+    int generatorIndex = 0;
+    bool randomSeed = true;
+    QString seedText;
+    int width = 50;
+    int length = 50;
 };
 
 // Asks how to make a new world: generator, seed source and text, width and
@@ -52,7 +72,16 @@ public:
     int mapWidth() const;
     int mapLength() const;
 
+    NewWorldChoices choices() const;
+    // Fills the fields with earlier answers.
+    void offer(const NewWorldChoices& choices);
+
     NewWorldDialogForm* form() const { return form_.get(); }
+
+protected:
+    // The first field takes the keys, not the OK button the dialog would
+    // give them to.
+    void showEvent(QShowEvent* event) override;
 
 private:
     std::unique_ptr<NewWorldDialogForm> form_;

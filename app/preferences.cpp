@@ -1,5 +1,7 @@
 #include "app/preferences.h"
 
+#include "app/newworlddialog.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -61,6 +63,30 @@ QString lastFolder()
 void setLastFolderFrom(const QString& filePath)
 {
     QSettings().setValue(FolderKey, QFileInfo(filePath).absolutePath());
+}
+
+NewWorldChoices newWorldChoices()
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("newWorld"));
+    NewWorldChoices choices;
+    choices.generatorIndex = settings.value(QStringLiteral("generator"), 0).toInt();
+    choices.randomSeed = settings.value(QStringLiteral("randomSeed"), true).toBool();
+    choices.seedText = settings.value(QStringLiteral("seedText")).toString();
+    choices.width = settings.value(QStringLiteral("width"), choices.width).toInt();
+    choices.length = settings.value(QStringLiteral("length"), choices.length).toInt();
+    return choices;
+}
+
+void setNewWorldChoices(const NewWorldChoices& choices)
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("newWorld"));
+    settings.setValue(QStringLiteral("generator"), choices.generatorIndex);
+    settings.setValue(QStringLiteral("randomSeed"), choices.randomSeed);
+    settings.setValue(QStringLiteral("seedText"), choices.seedText);
+    settings.setValue(QStringLiteral("width"), choices.width);
+    settings.setValue(QStringLiteral("length"), choices.length);
 }
 
 QStringList recentFiles()

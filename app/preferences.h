@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+struct NewWorldChoices;
+
 // What the window remembers between runs, in the user's QSettings: its
 // geometry, the colour-by-height choice, the folder of the last file and the
 // world files opened or saved last.
@@ -19,6 +21,10 @@ void setFitNewWorlds(bool on);
 // The home folder until a file has been opened, saved or exported.
 QString lastFolder();
 void setLastFolderFrom(const QString& filePath);
+
+// The New world dialog's last answers, offered again next time.
+NewWorldChoices newWorldChoices();
+void setNewWorldChoices(const NewWorldChoices& choices);
 
 // The world files opened or saved last, newest first, at most kRecentFiles.
 constexpr int kRecentFiles = 8;

@@ -122,7 +122,46 @@ void EditFilterDialogForm::setupForm(QDialog* dialog)
     QObject::connect(okButton, &QPushButton::clicked, dialog, &QDialog::accept);
     okButton->setDefault(true);
 
+    createAdditions(dialog);
     QMetaObject::connectSlotsByName(dialog);
+}
+
+void EditFilterDialogForm::createAdditions(QDialog* dialog)
+{
+    // One more line of text, between the grid and the buttons.
+    constexpr int AddedHeight = 24;
+    const QSize size(400, 300 + AddedHeight);
+    dialog->setMinimumSize(size);
+    dialog->setMaximumSize(size);
+    dialog->resize(size);
+    sumLabel = createNamed<QLabel>(dialog, "sumLabel");
+    verticalLayout->insertWidget(verticalLayout->indexOf(horizontalLayout), sumLabel);
+    for (QSpinBox* box : coefficientBoxes()) {
+        QObject::connect(box, QOverload<int>::of(&QSpinBox::valueChanged), dialog,
+                         [this] { showSum(); });
+    }
+    showSum();
+}
+
+// A fresh filter's coefficients are all 0, which flattens the world: the
+// dialog says so before Update does.
+void EditFilterDialogForm::showSum()
+{
+    const auto text = [](const char* source) { return translated("EditFilterDialog", source); };
+    int sum = 0;
+    bool allZero = true;
+    for (const QSpinBox* box : coefficientBoxes()) {
+        sum += box->value();
+        allZero = allZero && box->value() == 0;
+    }
+    if (allZero) {
+        sumLabel->setText(text("Every coefficient is 0: this filter makes every height 0."));
+    } else if (sum == 0) {
+        sumLabel->setText(text("The coefficients sum to 0: totals are not divided."));
+    } else {
+        sumLabel->setText(
+            text("The coefficients sum to %1: each total is divided by %1.").arg(sum));
+    }
 }
 
 void EditFilterDialogForm::retranslateForm(QDialog* dialog)

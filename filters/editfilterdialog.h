@@ -55,12 +55,20 @@ struct EditFilterDialogForm
     QHBoxLayout* horizontalLayout = nullptr;
     QPushButton* cancelButton = nullptr;
     QPushButton* okButton = nullptr;
+    // Added after the dialog's first design: what the coefficients add up to,
+    // and what the filter then does.
+    QLabel* sumLabel = nullptr;
 
     // The spin boxes in number order: element k is spin box number k + 1.
     CoefficientBoxes coefficientBoxes() const;
 
     void setupForm(QDialog* dialog);
     void retranslateForm(QDialog* dialog);
+    // The sum label's text for the coefficients shown.
+    void showSum();
+
+private:
+    void createAdditions(QDialog* dialog);
 };
 
 // Shows and returns the name and the 25 coefficients of a convolution matrix

@@ -367,10 +367,17 @@ std::optional<QString> repeatedKey(const QByteArray& json)
 }
 
 // The JSON object of a whole document, or the reason there is none.
-bool parseObject(JsonChecker& check, const QByteArray& json, QJsonObject& object)
+// kind names the file in the refusal of one that is no JSON object at all: an
+// image or some other file opened by mistake.
+bool parseObject(JsonChecker& check, const QByteArray& json, QJsonObject& object,
+                 const QString& kind)
 {
-    if (json.trimmed().isEmpty()) {
+    const QByteArray text = json.trimmed();
+    if (text.isEmpty()) {
         return check.fail(QStringLiteral("the file is empty"));
+    }
+    if (!text.startsWith('{') && !text.startsWith('[')) {
+        return check.fail(QStringLiteral("not a Terravik %1 file").arg(kind));
     }
     // JSON writes a NUL in a text as \u0000. Qt 5.15's parser takes a raw one,
     // but then holds keys such as "a<NUL>x" and "a<NUL>y" for one key and
@@ -477,8 +484,8 @@ Reading fromJson(const QByteArray& json)
     QJsonObject top;
     WorldRecipe& recipe = reading.recipe;
     // Each step runs only while the ones before it found nothing wrong.
-    const bool complete = parseObject(check, json, top) && readFormat(check, top) &&
-                          readOrigin(check, top, recipe.origin) &&
+    const bool complete = parseObject(check, json, top, QStringLiteral("world")) &&
+                          readFormat(check, top) && readOrigin(check, top, recipe.origin) &&
                           readFilters(check, top, QStringLiteral("filters"), recipe.filters) &&
                           readEditedFilters(check, top, recipe.editedFilters) &&
                           readDrops(check, top, recipe.origin, recipe.drops) &&
@@ -492,7 +499,7 @@ FilterReading filterFromJson(const QByteArray& json)
     JsonChecker check;
     FilterReading reading;
     QJsonObject top;
-    if (parseObject(check, json, top)) {
+    if (parseObject(check, json, top, QStringLiteral("filter"))) {
         reading.filter = FilterRecords::fromJson(check, top, QString());
     }
     reading.error = check.error();

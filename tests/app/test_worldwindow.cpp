@@ -1,3 +1,4 @@
+#include "app/elidingstatusbar.h"
 #include "app/preferences.h"
 #include "drop/waterdrop.h"
 #include "exports/exportformat.h"
@@ -255,6 +256,7 @@ private slots:
         turnWheel(view(), {0, 240});
         drag(view(), Qt::RightButton, {100, 100}, {130, 90});
         QCOMPARE(runFileDialog(form().actionSaveWorld, file("kept")), QString());
+        QCOMPARE(statusMessage(), QStringLiteral("Saved kept.terravik"));
         QCOMPARE(window_->windowTitle(), QStringLiteral("kept.terravik[*] - Terravik"));
         QCOMPARE(Preferences::lastFolder(), folder_.path());
         const QByteArray saved = worldBits(view());
@@ -291,6 +293,10 @@ private slots:
         QVERIFY(warningOf([&] {
                     window_->openWorldFile(file("bad.terravik"));
                 }).startsWith(file("bad.terravik") + QStringLiteral(": not valid JSON")));
+        QVERIFY(runFileDialog(form().actionExport, file("image.png")).isEmpty());
+        QVERIFY(warningOf([&] {
+                    window_->openWorldFile(file("image.png"));
+                }).endsWith(QStringLiteral("image.png: not a Terravik world file")));
         for (const char* size :
              {R"("width": 4096, "length": 30)", R"("width": 30, "length": 4096)"}) {
             QFile huge(file("huge.terravik"));
@@ -346,6 +352,7 @@ private slots:
         QVERIFY(runNewWorld(*window_, {2, QStringLiteral("Terravik"), 40, 30}));
         dropAndRunToEnd(20, 20);
         QCOMPARE(runFileDialog(form().actionExport, file("window.png")), QString());
+        QCOMPARE(statusMessage(), QStringLiteral("Exported window.png"));
         QCOMPARE(runFileDialog(form().actionExport, file("window"), exportFileFilters().at(3)),
                  QString());
         QFile filter(file("gaussian.json"));
@@ -716,6 +723,124 @@ private slots:
         click(form().pushButtonGoutteLancer);
         const MapPoint start = view().filteredMap()->drops().back()->path().front();
         QCOMPARE(QPointF(start.x(), start.y()), QPointF(598.5, 499));
+    }
+
+    // The New world dialog names its fields, takes the keys in its first one, shows how
+    // large a world may be, and offers the last answers again.
+    void theNewWorldDialogRemembers()
+    {
+        const auto check = [](NewWorldDialog& dialog, const QString& expected) {
+            NewWorldDialogForm& form = *dialog.form();
+            const NewWorldChoices offered = dialog.choices();
+            const QString seen =
+                QStringList{QString::number(offered.generatorIndex),
+                            offered.randomSeed ? "clock" : offered.seedText,
+                            QString("%1x%2").arg(offered.width).arg(offered.length)}
+                    .join(' ');
+            QCOMPARE(seen, expected);
+            QCOMPARE(dialog.focusWidget(), form.comboBox);
+            QCOMPARE(form.generatorLabel->buddy(), form.comboBox);
+            QCOMPARE(form.seedLabel->buddy(), form.seed);
+            QVERIFY(form.sizeLimitLabel->text().contains("99"));
+        };
+        QVERIFY(answerModal<NewWorldDialog>([this] { form().actionNewWorld->trigger(); },
+                                            [&](NewWorldDialog& dialog) {
+                                                check(dialog, "0 clock 50x50");
+                                                answerNewWorld(dialog, {2, "again", 30, 20});
+                                            }));
+        window_ = std::make_unique<MainWindow>();
+        QVERIFY(showActive(*window_));
+        QVERIFY(answerModal<NewWorldDialog>([this] { form().actionNewWorld->trigger(); },
+                                            [&](NewWorldDialog& dialog) {
+                                                check(dialog, "2 again 30x20");
+                                                dialog.reject();
+                                            }));
+    }
+
+    // A long message is cut where the world's summary begins, and shows whole in the
+    // status bar's tooltip.
+    void statusMessagesNeverRunIntoTheSummary()
+    {
+        QVERIFY(runNewWorld(*window_, {2, QString(40, 'w'), 90, 90}));
+        addPreset("Box blur");
+        auto* bar = qobject_cast<ElidingStatusBar*>(form().statusBar);
+        const QString whole = "Filters changed \u2014 press Update (F5) to apply";
+        QCOMPARE(bar->currentMessage(), whole);
+        QCOMPARE(bar->toolTip(), whole);
+        window_->resize(10, window_->height());
+        QTRY_VERIFY(form().worldSummaryLabel->width() > 100);
+        QVERIFY(form().worldSummaryLabel->width() <= bar->width() / 2);
+        QVERIFY(form().worldSummaryLabel->toolTip().contains(QString(40, 'w')));
+        QVERIFY2(bar->shownMessage().endsWith(QChar(0x2026)), qPrintable(bar->shownMessage()));
+        QVERIFY(bar->fontMetrics().horizontalAdvance(bar->shownMessage()) <
+                form().worldSummaryLabel->x());
+        window_->resize(1200, 500);
+        QTRY_COMPARE(bar->shownMessage(), whole);
+    }
+
+    // With Fit new worlds (on until turned off, and remembered) a new world and a file
+    // with the starting camera are framed whole; a file's own camera is kept; off, the
+    // starting camera stays.
+    void newWorldsAreFramed_data()
+    {
+        QTest::addColumn<bool>("fit");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("framed");
+        QTest::newRow("new world") << true << "new" << true;
+        QTest::newRow("new world, not fitted") << false << "new" << false;
+        QTest::newRow("a file without a camera") << true << "plain file" << true;
+        QTest::newRow("a file with a camera of its own") << true << "own camera" << false;
+    }
+
+    void newWorldsAreFramed()
+    {
+        QFETCH(bool, fit);
+        QFETCH(QString, how);
+        QFETCH(bool, framed);
+        QVERIFY(form().actionFitNewWorlds->isChecked());
+        if (!fit) {
+            form().actionFitNewWorlds->trigger();
+            window_ = std::make_unique<MainWindow>();
+            QVERIFY(showActive(*window_));
+            QVERIFY(!form().actionFitNewWorlds->isChecked());
+        }
+        CameraRecord own;
+        own.xRotation = 160;
+        if (how == "new") {
+            QVERIFY(runNewWorld(*window_, {1, "framed", 80, 80}));
+        } else {
+            WorldRecipe recipe;
+            recipe.origin = {1, SeedRecord::ofText("framed"), 80, 80, std::nullopt};
+            if (how == "own camera")
+                recipe.camera = own;
+            QCOMPARE(WorldFile::save(file("framed.terravik"), recipe), QString());
+            window_->openWorldFile(file("framed.terravik"));
+        }
+        const CameraRecord camera = view().camera();
+        QCOMPARE(camera == CameraRecord() || camera == own, !framed);
+        const CameraRecord kept = camera;
+        form().actionFitWorld->trigger();
+        QCOMPARE(view().camera() == kept, framed);
+    }
+
+    // At its smallest the window still shows every button and label whole, on both pages.
+    void theSmallestWindowClipsNothing()
+    {
+        window_->resize(10, 10);
+        QTest::qWait(50);
+        for (int page = 0; page < form().tabWidget->count(); ++page) {
+            form().tabWidget->setCurrentIndex(page);
+            QTest::qWait(20);
+            for (QWidget* widget : window_->findChildren<QWidget*>()) {
+                if (!widget->isVisible() ||
+                    !(qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget)))
+                    continue;
+                const QRect inWindow(widget->mapTo(window_.get(), QPoint()), widget->size());
+                QVERIFY2(window_->rect().contains(inWindow) &&
+                             widget->width() >= widget->minimumSizeHint().width(),
+                         qPrintable(widget->objectName()));
+            }
+        }
     }
 
     // After Fit world the whole world is in the picture, clear of its edges,

@@ -2,6 +2,7 @@
 #include "maps.h"
 
 #include <QGridLayout>
+#include <QLabel>
 #include <QSpinBox>
 #include <QtTest>
 
@@ -17,6 +18,8 @@ FilterMatrix::Coefficients matrix(std::initializer_list<int> pairs)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(FilterMatrix::Coefficients)
 
 // fuzz_filters holds every filtered height, bit for bit, to an independent
 // convolution: clamping at the borders, the divisor, zero coefficients and
@@ -58,6 +61,36 @@ private slots:
         }
         dialog.setMatrix(matrix({0, -101, 24, 101}));
         QCOMPARE(dialog.matrix(), matrix({0, -100, 24, 100}));
+    }
+
+    // Below the grid the dialog tells what the coefficients add up to and what the
+    // filter does with that, as the values change.
+    void theDialogSaysWhatTheSumDoes_data()
+    {
+        QTest::addColumn<FilterMatrix::Coefficients>("coefficients");
+        QTest::addColumn<QString>("said");
+        FilterMatrix::Coefficients ones{};
+        ones.fill(1);
+        FilterMatrix::Coefficients negative = ones;
+        for (int& coefficient : negative)
+            coefficient = -1;
+        QTest::newRow("fresh") << FilterMatrix::Coefficients{}
+                               << "Every coefficient is 0: this filter makes every height 0.";
+        QTest::newRow("box") << ones << "The coefficients sum to 25: each total is divided by 25.";
+        QTest::newRow("negative") << negative
+                                  << "The coefficients sum to -25: each total is divided by -25.";
+        QTest::newRow("edges") << matrix({12, 8, 6, -4, 18, -4})
+                               << "The coefficients sum to 0: totals are not divided.";
+    }
+
+    void theDialogSaysWhatTheSumDoes()
+    {
+        QFETCH(FilterMatrix::Coefficients, coefficients);
+        QFETCH(QString, said);
+        EditFilterDialog dialog;
+        dialog.setMatrix(matrix({0, 1}));
+        dialog.setMatrix(coefficients);
+        QCOMPARE(dialog.form()->sumLabel->text(), said);
     }
 };
 

@@ -221,10 +221,11 @@ inline void answerNewWorld(NewWorldDialog& dialog, const NewWorldChoice& choice)
     QTest::keyClick(form.comboBox, Qt::Key_Home);
     for (int i = 0; i < choice.generator; ++i)
         QTest::keyClick(form.comboBox, Qt::Key_Down);
-    if (!choice.seedText.isEmpty()) {
+    // The dialog offers the last answers again: the box may be either way.
+    if (form.checkBox->isChecked() != choice.seedText.isEmpty())
         QTest::keyClick(form.checkBox, Qt::Key_Space);
-        QTest::keyClicks(form.seed, choice.seedText);
-    }
+    if (!choice.seedText.isEmpty())
+        typeInto(form.seed, choice.seedText);
     typeInto(form.sizeX, QString::number(choice.width));
     typeInto(form.sizeY, QString::number(choice.length));
     click(form.buttonBox->button(choice.ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel));

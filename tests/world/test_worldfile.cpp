@@ -166,7 +166,8 @@ private slots:
         const QString coefficient = QStringLiteral(
             "\"filters\"[0].coefficients[3] must be a whole number from -100 to 100");
         QTest::newRow("empty") << QByteArray(" \n") << "the file is empty";
-        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << "not valid JSON";
+        QTest::newRow("a PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10)
+                               << "not a Terravik world file";
         QTest::newRow("truncated") << worldWith("").left(60) << "not valid JSON";
         QTest::newRow("a list") << QByteArray("[1, 2]") << "does not hold a JSON object";
         QTest::newRow("a raw NUL in a key") << QByteArray("{\"a\0x\": [{}], \"a\0y\": 1}", 22)
