@@ -19,6 +19,7 @@
 #include "terrain/map.h"
 #include "terrain/workprogress.h"
 #include "view/glwidget.h"
+#include "view/terrainpick.h"
 #include "world/world.h"
 #include "world/worldbuild.h"
 #include "world/worldfile.h"
@@ -37,6 +38,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
@@ -136,6 +138,8 @@ MainWindow::MainWindow(QWidget* parent)
     setAcceptDrops(true);
     nameWorldFile(QString());
     connectFilterList();
+    form_->widget->setMouseTracking(true);
+    form_->widget->installEventFilter(this);
     connect(form_->pushButtonGoutteLancer, &QPushButton::pressed, this,
             &MainWindow::rememberDropButtons);
     restoreGeometry(Preferences::windowGeometry());
@@ -162,6 +166,58 @@ MainWindow::~MainWindow()
 MainWindowForm* MainWindow::form() const
 {
     return form_.get();
+}
+
+// Over the terrain the status bar says where the cursor is; Shift and a click
+// put that point into the drop's X and Y. Moves without a button are the
+// window's alone: the view redraws only for what it does with the mouse.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != form_->widget) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (event->type() == QEvent::MouseMove && mouse->buttons() == Qt::NoButton) {
+        showCursorPlace(mouse->pos());
+        return true;
+    }
+    if (event->type() == QEvent::Leave) {
+        form_->cursorPlaceLabel->clear();
+    }
+    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton &&
+        (mouse->modifiers() & Qt::ShiftModifier)) {
+        if (const std::optional<QVector3D> place = terrainUnder(mouse->pos())) {
+            form_->doubleSpinBoxGoutteX->setValue(double(place->x()));
+            form_->doubleSpinBoxGoutteY->setValue(double(place->y()));
+            form_->statusBar->showMessage(
+                tr("X and Y set to (%1, %2): press Start for a drop there")
+                    .arg(form_->doubleSpinBoxGoutteX->value(), 0, 'f', 2)
+                    .arg(form_->doubleSpinBoxGoutteY->value(), 0, 'f', 2),
+                StatusMilliseconds);
+        }
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+std::optional<QVector3D> MainWindow::terrainUnder(const QPoint& pixel) const
+{
+    const GLWidget* view = form_->widget;
+    if (!view->hasBaseMap()) {
+        return std::nullopt;
+    }
+    return TerrainPick::surfaceAt(*view->filteredMap(), view->camera(), view->size(),
+                                  QPointF(pixel));
+}
+
+void MainWindow::showCursorPlace(const QPoint& pixel)
+{
+    const std::optional<QVector3D> place = terrainUnder(pixel);
+    form_->cursorPlaceLabel->setText(place ? tr("x %1, y %2, height %3")
+                                                 .arg(double(place->x()), 0, 'f', 2)
+                                                 .arg(double(place->y()), 0, 'f', 2)
+                                                 .arg(double(place->z()), 0, 'f', 2)
+                                           : QString());
 }
 
 void MainWindow::connectFilterList()

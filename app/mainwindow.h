@@ -5,8 +5,10 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QVector3D>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class BackgroundBuild;
@@ -41,6 +43,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -131,6 +134,9 @@ private:
     // if any, is the one given.
     void refreshFilterList(int selected = -1);
     void connectFilterList();
+    // The terrain's point under a pixel of the view, in map coordinates.
+    std::optional<QVector3D> terrainUnder(const QPoint& pixel) const;
+    void showCursorPlace(const QPoint& pixel);
     void restoreDropButtons();
     QList<QPushButton*> dropButtons() const;
 

@@ -389,6 +389,9 @@ void MainWindowForm::createNewcomerAdditions(QMainWindow* window)
     actionFitNewWorlds = createNamed<QAction>(window, "actionFitNewWorlds");
     actionFitNewWorlds->setCheckable(true);
     menuView->addAction(actionFitNewWorlds);
+    // Before the world's summary, which it leaves in its place.
+    cursorPlaceLabel = createNamed<QLabel>(statusBar, "cursorPlaceLabel");
+    statusBar->insertPermanentWidget(0, cursorPlaceLabel);
     retranslateNewcomerAdditions();
 }
 

@@ -82,8 +82,9 @@ struct MainWindowForm
     // Erosion: the filter kinds that reshape the land.
     QPushButton* addErosionButton = nullptr;
     QMenu* addErosionMenu = nullptr;
-    // The window for newcomers: new worlds framed.
+    // The window for newcomers: new worlds framed, the place under the cursor.
     QAction* actionFitNewWorlds = nullptr;
+    QLabel* cursorPlaceLabel = nullptr;
     // Ends Dynamic display where it is; Esc does too.
     QPushButton* pushButtonGoutteStop = nullptr;
     QAction* actionStop = nullptr;

@@ -8,6 +8,7 @@
 #include "filters/thermalerosion.h"
 #include "maps.h"
 #include "terrain/map.h"
+#include "view/terrainpick.h"
 #include "windowdriver.h"
 #include "world/worldfile.h"
 
@@ -841,6 +842,35 @@ private slots:
                          qPrintable(widget->objectName()));
             }
         }
+    }
+
+    // Over the terrain the status bar gives the point under the cursor; Shift and a click
+    // put it into X and Y, where Start then puts the drop. Off the terrain: nothing.
+    void theCursorShowsWhereItIs()
+    {
+        QVERIFY(runNewWorld(*window_, {2, QStringLiteral("where"), 60, 40}));
+        const QPoint middle = view().rect().center();
+        const std::optional<QVector3D> under =
+            TerrainPick::surfaceAt(*view().filteredMap(), view().camera(), view().size(), middle);
+        QVERIFY(under.has_value());
+        sendMouse(view(), QEvent::MouseMove, middle, Qt::NoButton, Qt::NoButton);
+        QCOMPARE(form().cursorPlaceLabel->text(), QString("x %1, y %2, height %3")
+                                                      .arg(double(under->x()), 0, 'f', 2)
+                                                      .arg(double(under->y()), 0, 'f', 2)
+                                                      .arg(double(under->z()), 0, 'f', 2));
+        sendMouse(view(), QEvent::MouseMove, {2, 2}, Qt::NoButton, Qt::NoButton);
+        QCOMPARE(form().cursorPlaceLabel->text(), QString());
+        const CameraRecord camera = view().camera();
+        QMouseEvent shiftClick(QEvent::MouseButtonPress, middle, view().mapToGlobal(middle),
+                               Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(&view(), &shiftClick);
+        sendMouse(view(), QEvent::MouseButtonRelease, middle, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(view().camera() == camera);
+        QCOMPARE(form().doubleSpinBoxGoutteX->value(), std::round(under->x() * 100.0) / 100.0);
+        QVERIFY(statusMessage().startsWith("X and Y set to"));
+        click(form().pushButtonGoutteLancer);
+        const MapPoint start = view().filteredMap()->drops().back()->path().front();
+        QVERIFY(std::hypot(start.x() - under->x(), start.y() - under->y()) < 0.01);
     }
 
     // After Fit world the whole world is in the picture, clear of its edges,

@@ -1,5 +1,6 @@
 #include "drop/waterdrop.h"
 #include "maps.h"
+#include "view/terrainpick.h"
 #include "windowdriver.h"
 
 #include <QMatrix4x4>
@@ -239,6 +240,50 @@ private slots:
         turnWheel(*view_, {0, 120});
         QCOMPARE(camera(*view_), (QVector<double>{32, 96, 0, -1.0625, 2, double(-12.1f)}));
         QCOMPARE(view_->frames, frames + 9);
+    }
+
+    // The terrain's point under a pixel is the one the camera puts there: map points
+    // projected to the picture and picked back, from above and turned; off the terrain
+    // nothing is found.
+    void pickingFindsThePointUnderAPixel_data()
+    {
+        QTest::addColumn<Camera>("camera");
+        QTest::newRow("from the start") << Camera{{}, {}, -6};
+        QTest::newRow("turned and moved") << Camera{{320, -560, 0}, {0.4, -0.2}, -7};
+    }
+
+    void pickingFindsThePointUnderAPixel()
+    {
+        QFETCH(Camera, camera);
+        // A ridge along x = 6 on an 11 x 9 world, so the two triangles of a cell differ.
+        view_->setBaseMap(
+            makeMap(11, 9, [](int x, int y) { return 2.0f - 0.3f * std::abs(x - 6) + 0.05f * y; }));
+        view_->rebuildMesh();
+        view_->setXRotation(camera.turns.x());
+        view_->setYRotation(camera.turns.y());
+        view_->setCenterX(camera.centre.x());
+        view_->setCenterY(camera.centre.y());
+        CameraRecord record = view_->camera();
+        record.distance = camera.distance;
+        view_->setCamera(record);
+        const Map& map = *view_->filteredMap();
+        for (const QPointF& at : {QPointF(2.25, 3.5), QPointF(6.0, 4.75), QPointF(8.6, 1.2)}) {
+            const float height =
+                2.0f - 0.3f * std::abs(float(at.x()) - 6.0f) + 0.05f * float(at.y());
+            const QVector3D scene(float(at.x()) / 5 - 1.1f, height / 5, float(at.y()) / 5 - 0.9f);
+            const QPointF pixel = project(scene, view_->size(), camera) - QPointF(0.5, 0.5);
+            const std::optional<QVector3D> picked =
+                TerrainPick::surfaceAt(map, view_->camera(), view_->size(), pixel);
+            QVERIFY(picked.has_value());
+            QVERIFY2(std::hypot(picked->x() - at.x(), picked->y() - at.y()) < 0.1,
+                     qPrintable(QString("%1 %2 -> %3 %4")
+                                    .arg(at.x())
+                                    .arg(at.y())
+                                    .arg(picked->x())
+                                    .arg(picked->y())));
+            QVERIFY(std::fabs(picked->z() - height) < 0.05);
+        }
+        QVERIFY(!TerrainPick::surfaceAt(map, view_->camera(), view_->size(), {1, 1}));
     }
 
 private:
