@@ -63,7 +63,8 @@ BackgroundBuild::~BackgroundBuild()
     }
 }
 
-void BackgroundBuild::build(const QString& title, TerrainJob job, bool withDialog, Built built)
+void BackgroundBuild::build(const QString& title, TerrainJob job, bool withDialog, Built built,
+                            bool cancellable)
 {
     auto owned = std::make_shared<TerrainJob>(std::move(job));
     auto terrain = std::make_shared<std::optional<TerrainJob::Terrain>>();
@@ -72,10 +73,12 @@ void BackgroundBuild::build(const QString& title, TerrainJob job, bool withDialo
         withDialog,
         [terrain, built = std::move(built)](bool finished) {
             built(finished ? std::move(*terrain) : std::nullopt);
-        });
+        },
+        cancellable);
 }
 
-void BackgroundBuild::start(const QString& title, Work work, bool withDialog, Done done)
+void BackgroundBuild::start(const QString& title, Work work, bool withDialog, Done done,
+                            bool cancellable)
 {
     Q_ASSERT(running_ == nullptr);
     running_ = std::make_shared<Run>();
@@ -83,7 +86,8 @@ void BackgroundBuild::start(const QString& title, Work work, bool withDialog, Do
     bar_->setValue(0);
     bar_->setFormat(title + QStringLiteral(": %p%"));
     bar_->show();
-    cancelButton_->show();
+    cancelButton_->setVisible(cancellable);
+    cancellable_ = cancellable;
     if (withDialog && dialogParent_ != nullptr) {
         dialog_ =
             new QProgressDialog(title, translated("MainWindow", "Cancel"), 0, 100, dialogParent_);
@@ -117,7 +121,7 @@ void BackgroundBuild::start(const QString& title, Work work, bool withDialog, Do
 
 void BackgroundBuild::cancel()
 {
-    if (running_ != nullptr) {
+    if (running_ != nullptr && cancellable_) {
         running_->progress.cancel();
     }
 }

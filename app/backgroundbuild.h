@@ -36,10 +36,13 @@ public:
     ~BackgroundBuild() override;
 
     // Runs work; done learns on this object's thread whether it finished
-    // rather than was cancelled. One piece of work at a time.
-    void start(const QString& title, Work work, bool withDialog, Done done);
+    // rather than was cancelled. One piece of work at a time. Work that must
+    // end (cancellable false) shows no Cancel.
+    void start(const QString& title, Work work, bool withDialog, Done done,
+               bool cancellable = true);
     // Runs job; built gets its terrain, or nothing when it was cancelled.
-    void build(const QString& title, TerrainJob job, bool withDialog, Built built);
+    void build(const QString& title, TerrainJob job, bool withDialog, Built built,
+               bool cancellable = true);
     void cancel();
     bool isRunning() const { return running_ != nullptr; }
 
@@ -61,4 +64,5 @@ private:
     QTimer* poll_ = nullptr;
     std::shared_ptr<Run> running_;
     Done done_;
+    bool cancellable_ = true;
 };

@@ -268,9 +268,27 @@ void MainWindow::pushStep(const QString& name, WorldState before)
 void MainWindow::showState(const std::shared_ptr<const WorldState>& state)
 {
     GLWidget* view = form_->widget;
-    view->setCursor(Qt::WaitCursor);
-    world().restore(*state);
     lastState_ = state;
+    std::optional<TerrainJob> job = world().restoreJob(*state);
+    // A large terrain is built again off the window's thread; the step has
+    // already been undone or redone, so there is no Cancel.
+    if (job && runsLong(state->origin, makeFilterList(state->appliedFilters))) {
+        view->setCursor(Qt::BusyCursor);
+        build_->build(
+            form_->actionUndo->text(), std::move(*job), false,
+            [this, state](std::optional<TerrainJob::Terrain> terrain) {
+                world().finishRestore(*state, std::move(*terrain));
+                showNewTerrain();
+            },
+            false);
+        return;
+    }
+    view->setCursor(Qt::WaitCursor);
+    if (job) {
+        world().finishRestore(*state, std::move(*job->run()));
+    } else {
+        world().restoreWithoutBuilding(*state);
+    }
     showNewTerrain();
 }
 

@@ -275,21 +275,41 @@ std::vector<FilterRecord> World::filterListRecords() const
 
 void World::restore(const WorldState& state)
 {
+    if (std::optional<TerrainJob> job = restoreJob(state)) {
+        std::optional<TerrainJob::Terrain> terrain = job->run();
+        finishRestore(state, std::move(*terrain));
+        return;
+    }
+    restoreWithoutBuilding(state);
+}
+
+std::optional<TerrainJob> World::restoreJob(const WorldState& state) const
+{
+    if (!state.hasTerrain ||
+        (hasTerrain() && state.origin == origin_ && state.appliedFilters == appliedFilters_)) {
+        return std::nullopt;
+    }
+    const bool sameOrigin = base_ != nullptr && hasTerrain() && state.origin == origin_;
+    return TerrainJob(state.origin, makeFilterList(state.appliedFilters), state.drops,
+                      sameOrigin ? base_ : nullptr);
+}
+
+void World::restoreWithoutBuilding(const WorldState& state)
+{
     filters_ = makeFilterList(state.filterList);
     if (!state.hasTerrain) {
         clearTerrain();
         origin_ = state.origin;
         return;
     }
-    if (hasTerrain() && state.origin == origin_ && state.appliedFilters == appliedFilters_) {
-        filtered_->clearDrops();
-        replayDrops(*filtered_, state.drops);
-        return;
-    }
-    const bool sameOrigin = base_ != nullptr && hasTerrain() && state.origin == origin_;
-    const TerrainJob job(state.origin, makeFilterList(state.appliedFilters), state.drops,
-                         sameOrigin ? base_ : nullptr);
-    adopt(*job.run());
+    filtered_->clearDrops();
+    replayDrops(*filtered_, state.drops);
+}
+
+void World::finishRestore(const WorldState& state, TerrainJob::Terrain terrain)
+{
+    filters_ = makeFilterList(state.filterList);
+    adopt(std::move(terrain));
 }
 
 void World::clearTerrain()

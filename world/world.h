@@ -145,6 +145,12 @@ public:
     // terrain keeps its maps and only has its drops replayed, the same origin
     // keeps its base map. The camera stays.
     void restore(const WorldState& state);
+    // restore in two halves, for a caller that builds on another thread: the
+    // job that builds state's terrain (nothing when the world's own serves),
+    // then the taking of its terrain. Without a job, restoreWithoutBuilding.
+    std::optional<TerrainJob> restoreJob(const WorldState& state) const;
+    void finishRestore(const WorldState& state, TerrainJob::Terrain terrain);
+    void restoreWithoutBuilding(const WorldState& state);
 
 private:
     void clearTerrain();
