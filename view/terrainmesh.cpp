@@ -176,16 +176,20 @@ bool hasCells(const QVector<QVector3D>& gridVertices, int meshWidth, int meshLen
 
 void buildGrid(const Map& map, QVector<QVector3D>& gridVertices)
 {
-    const int width = static_cast<int>(map.width());
-    const int length = static_cast<int>(map.length());
     // Sized once and written in place: appending vertex by vertex costs more
     // than the arithmetic.
-    gridVertices.resize(width * length);
-    QVector3D* grid = gridVertices.data();
+    gridVertices.resize(static_cast<int>(map.width()) * static_cast<int>(map.length()));
+    fillGrid(map, gridVertices.data());
+}
+
+void fillGrid(const Map& map, QVector3D* grid)
+{
+    const int width = static_cast<int>(map.width());
+    const int length = static_cast<int>(map.length());
     const int bands = (length + kBand - 1) / kBand;
     const std::size_t grain =
         std::max<std::size_t>(1, kVerticesPerRange / std::size_t(std::max(1, width * kBand)));
-    const bool streamed = gridVertices.size() >= kStreamedVertices;
+    const bool streamed = width * length >= kStreamedVertices;
     ParallelRanges::run(std::size_t(bands), grain, [&](std::size_t begin, std::size_t end) {
         std::vector<QVector3D> band(streamed ? std::size_t(width) * kBand : 0);
         StreamedWriter writer;
@@ -256,6 +260,76 @@ void buildTrianglesReference(const QVector<QVector3D>& gridVertices, int meshWid
                           triangles + std::size_t(i) * rowVertices);
     }
 }
+
+namespace Detail {
+
+namespace {
+
+// Level cells along a side of `points` grid points.
+int cellsAlong(int points, int stride)
+{
+    return points < 2 ? 0 : (points - 2) / stride + 1;
+}
+
+// The grid line that ends level cell k along a side: the last line for the
+// last cell, however near it is.
+int lineAfter(int k, int points, int stride)
+{
+    return std::min((k + 1) * stride, points - 1);
+}
+
+} // namespace
+
+std::int64_t cells(int meshWidth, int meshLength, int stride)
+{
+    return std::int64_t(cellsAlong(meshWidth, stride)) * cellsAlong(meshLength, stride);
+}
+
+int strideFor(int meshWidth, int meshLength, std::int64_t maxCells)
+{
+    const int coarsest = std::max({1, meshWidth - 1, meshLength - 1});
+    int stride = 1;
+    while (stride < coarsest && cells(meshWidth, meshLength, stride) > maxCells) {
+        ++stride;
+    }
+    return stride;
+}
+
+std::int64_t indexCount(int meshWidth, int meshLength, int stride)
+{
+    return 6 * cells(meshWidth, meshLength, stride);
+}
+
+void fillIndices(int meshWidth, int meshLength, int stride, std::uint32_t* indices)
+{
+    const int columns = cellsAlong(meshWidth, stride);
+    const int rows = cellsAlong(meshLength, stride);
+    if (columns == 0 || rows == 0) {
+        return;
+    }
+    const auto rowIndices = std::size_t(6) * std::size_t(columns);
+    const std::size_t grain = std::max<std::size_t>(1, kVerticesPerRange / rowIndices);
+    const auto width = std::uint32_t(meshWidth);
+    ParallelRanges::run(std::size_t(rows), grain, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t row = begin; row < end; ++row) {
+            const auto top = std::uint32_t(row) * std::uint32_t(stride) * width;
+            const auto bottom = std::uint32_t(lineAfter(int(row), meshLength, stride)) * width;
+            std::uint32_t* out = indices + row * rowIndices;
+            for (int column = 0; column < columns; ++column) {
+                const auto left = std::uint32_t(column * stride);
+                const auto right = std::uint32_t(lineAfter(column, meshWidth, stride));
+                *out++ = top + left;
+                *out++ = bottom + left;
+                *out++ = top + right;
+                *out++ = top + right;
+                *out++ = bottom + left;
+                *out++ = bottom + right;
+            }
+        }
+    });
+}
+
+} // namespace Detail
 
 int buildDropLines(const Map& map, int meshWidth, int meshLength,
                    QVector<QVector<QVector3D>>& dropLines, QVector<QVector3D>& pathVertices)
