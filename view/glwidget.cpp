@@ -20,7 +20,10 @@ constexpr int kRotationPerPixel = 8;
 constexpr float kPanPerPixel = 0.03125f;
 // While the mouse drags, a frame draws at most this many cells, however many
 // pixels the view has: on software OpenGL about 50 ms a frame.
-constexpr std::int64_t kDragCells = std::int64_t(1) << 17;
+constexpr std::int64_t kDragCells = std::int64_t(1) << 16;
+
+// Indices drawn between two flushes: whole triangles and whole lines.
+constexpr int kBatchIndices = 6 * 4096;
 
 static_assert(sizeof(QVector3D) == 3 * sizeof(float), "vertices go to GL as three floats");
 static_assert(sizeof(HeightColours::Rgba) == 4, "colours go to GL as four bytes");
@@ -411,22 +414,27 @@ GLWidget::DetailLevel* GLWidget::levelToDraw()
 
 GLWidget::DetailLevel& GLWidget::prepared(DetailLevel& level, int stride)
 {
+    namespace Detail = TerrainMesh::Detail;
     if (level.indices.isCreated() && level.stride == stride && level.meshWidth == meshWidth_ &&
         level.meshLength == meshLength_) {
         return level;
     }
-    const auto count = TerrainMesh::Detail::indexCount(meshWidth_, meshLength_, stride);
+    // The whole mesh is drawn as it always was, two triangles a cell outlined;
+    // a coarser level draws each edge once, half the lines.
+    const bool whole = stride == 1;
+    const auto count = whole ? Detail::triangleIndexCount(meshWidth_, meshLength_, stride)
+                             : Detail::edgeIndexCount(meshWidth_, meshLength_, stride);
+    const auto fill = whole ? Detail::fillTriangles : Detail::fillEdges;
     const int bytes = int(count) * int(sizeof(std::uint32_t));
     level.indices.create();
     level.indices.bind();
     level.indices.allocate(bytes);
     if (void* memory = level.indices.map(QGLBuffer::WriteOnly)) {
-        TerrainMesh::Detail::fillIndices(meshWidth_, meshLength_, stride,
-                                         static_cast<std::uint32_t*>(memory));
+        fill(meshWidth_, meshLength_, stride, static_cast<std::uint32_t*>(memory));
         level.indices.unmap();
     } else {
         std::vector<std::uint32_t> indices(static_cast<std::size_t>(count));
-        TerrainMesh::Detail::fillIndices(meshWidth_, meshLength_, stride, indices.data());
+        fill(meshWidth_, meshLength_, stride, indices.data());
         level.indices.write(0, indices.data(), bytes);
     }
     level.indices.release();
@@ -434,6 +442,7 @@ GLWidget::DetailLevel& GLWidget::prepared(DetailLevel& level, int stride)
     level.meshLength = meshLength_;
     level.stride = stride;
     level.indexCount = int(count);
+    level.primitive = whole ? GL_TRIANGLES : GL_LINES;
     return level;
 }
 
@@ -473,7 +482,16 @@ void GLWidget::drawTerrain()
         arrays.addColours(colourBuffer_);
     }
     level->indices.bind();
-    glDrawElements(GL_TRIANGLES, level->indexCount, GL_UNSIGNED_INT, nullptr);
+    // The software rasteriser holds every primitive it is given until it has
+    // drawn them all; a flush every few thousand cells keeps that memory small.
+    for (int first = 0; first < level->indexCount; first += kBatchIndices) {
+        if (first > 0) {
+            glFlush();
+        }
+        const auto offset = std::uintptr_t(first) * sizeof(std::uint32_t);
+        glDrawElements(level->primitive, std::min(kBatchIndices, level->indexCount - first),
+                       GL_UNSIGNED_INT, reinterpret_cast<const void*>(offset));
+    }
     level->indices.release();
 }
 

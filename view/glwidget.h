@@ -113,6 +113,7 @@ private:
         int meshLength = 0;
         int stride = 0;
         int indexCount = 0;
+        GLenum primitive = GL_TRIANGLES;
         QGLBuffer indices{QGLBuffer::IndexBuffer};
     };
 

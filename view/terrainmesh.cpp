@@ -278,6 +278,55 @@ int lineAfter(int k, int points, int stride)
     return std::min((k + 1) * stride, points - 1);
 }
 
+// The cells of one level, by rows of cells.
+class Level
+{
+public:
+    struct Cell
+    {
+        std::uint32_t topLeft, topRight, bottomLeft, bottomRight;
+    };
+
+    Level(int meshWidth, int meshLength, int stride)
+        : columns(cellsAlong(meshWidth, stride)), rows(cellsAlong(meshLength, stride)),
+          width_(meshWidth), length_(meshLength), stride_(stride)
+    {}
+
+    // The grid indices of the corners of a cell.
+    Cell cell(int row, int column) const
+    {
+        const auto width = std::uint32_t(width_);
+        const std::uint32_t top = std::uint32_t(row * stride_) * width;
+        const std::uint32_t bottom = std::uint32_t(lineAfter(row, length_, stride_)) * width;
+        const auto left = std::uint32_t(column * stride_);
+        const auto right = std::uint32_t(lineAfter(column, width_, stride_));
+        return {top + left, top + right, bottom + left, bottom + right};
+    }
+
+    // Calls fill(row) for every row of cells; large levels over the thread
+    // pool.
+    template <typename Fill> void forEachRow(std::size_t rowIndices, const Fill& fill) const
+    {
+        if (columns == 0 || rows == 0) {
+            return;
+        }
+        const std::size_t grain = std::max<std::size_t>(1, kVerticesPerRange / rowIndices);
+        ParallelRanges::run(std::size_t(rows), grain, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t row = begin; row < end; ++row) {
+                fill(int(row));
+            }
+        });
+    }
+
+    const int columns;
+    const int rows;
+
+private:
+    int width_;
+    int length_;
+    int stride_;
+};
+
 } // namespace
 
 std::int64_t cells(int meshWidth, int meshLength, int stride)
@@ -295,38 +344,63 @@ int strideFor(int meshWidth, int meshLength, std::int64_t maxCells)
     return stride;
 }
 
-std::int64_t indexCount(int meshWidth, int meshLength, int stride)
+std::int64_t triangleIndexCount(int meshWidth, int meshLength, int stride)
 {
     return 6 * cells(meshWidth, meshLength, stride);
 }
 
-void fillIndices(int meshWidth, int meshLength, int stride, std::uint32_t* indices)
+void fillTriangles(int meshWidth, int meshLength, int stride, std::uint32_t* indices)
 {
-    const int columns = cellsAlong(meshWidth, stride);
-    const int rows = cellsAlong(meshLength, stride);
-    if (columns == 0 || rows == 0) {
-        return;
-    }
-    const auto rowIndices = std::size_t(6) * std::size_t(columns);
-    const std::size_t grain = std::max<std::size_t>(1, kVerticesPerRange / rowIndices);
-    const auto width = std::uint32_t(meshWidth);
-    ParallelRanges::run(std::size_t(rows), grain, [&](std::size_t begin, std::size_t end) {
-        for (std::size_t row = begin; row < end; ++row) {
-            const auto top = std::uint32_t(row) * std::uint32_t(stride) * width;
-            const auto bottom = std::uint32_t(lineAfter(int(row), meshLength, stride)) * width;
-            std::uint32_t* out = indices + row * rowIndices;
-            for (int column = 0; column < columns; ++column) {
-                const auto left = std::uint32_t(column * stride);
-                const auto right = std::uint32_t(lineAfter(column, meshWidth, stride));
-                *out++ = top + left;
-                *out++ = bottom + left;
-                *out++ = top + right;
-                *out++ = top + right;
-                *out++ = bottom + left;
-                *out++ = bottom + right;
-            }
+    const Level level(meshWidth, meshLength, stride);
+    const auto rowIndices = std::size_t(6) * std::size_t(level.columns);
+    level.forEachRow(rowIndices, [&](int row) {
+        std::uint32_t* out = indices + std::size_t(row) * rowIndices;
+        for (int column = 0; column < level.columns; ++column) {
+            const Level::Cell cell = level.cell(row, column);
+            *out++ = cell.topLeft;
+            *out++ = cell.bottomLeft;
+            *out++ = cell.topRight;
+            *out++ = cell.topRight;
+            *out++ = cell.bottomLeft;
+            *out++ = cell.bottomRight;
         }
     });
+}
+
+std::int64_t edgeIndexCount(int meshWidth, int meshLength, int stride)
+{
+    const Level level(meshWidth, meshLength, stride);
+    if (level.columns == 0 || level.rows == 0) {
+        return 0;
+    }
+    return 2 * ((3 * std::int64_t(level.columns) + 1) * level.rows + level.columns);
+}
+
+void fillEdges(int meshWidth, int meshLength, int stride, std::uint32_t* indices)
+{
+    const Level level(meshWidth, meshLength, stride);
+    const auto rowIndices = std::size_t(2) * std::size_t(3 * level.columns + 1);
+    level.forEachRow(rowIndices, [&](int row) {
+        std::uint32_t* out = indices + std::size_t(row) * rowIndices;
+        Level::Cell cell{};
+        for (int column = 0; column < level.columns; ++column) {
+            cell = level.cell(row, column);
+            for (std::uint32_t end : {cell.topRight, cell.bottomLeft}) {
+                *out++ = cell.topLeft;
+                *out++ = end;
+            }
+            *out++ = cell.topRight;
+            *out++ = cell.bottomLeft;
+        }
+        *out++ = cell.topRight;
+        *out++ = cell.bottomRight;
+    });
+    std::uint32_t* out = indices + std::size_t(level.rows) * rowIndices;
+    for (int column = 0; column < level.columns && level.rows > 0; ++column) {
+        const Level::Cell cell = level.cell(level.rows - 1, column);
+        *out++ = cell.bottomLeft;
+        *out++ = cell.bottomRight;
+    }
 }
 
 } // namespace Detail

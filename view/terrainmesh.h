@@ -33,7 +33,7 @@ void buildTrianglesReference(const QVector<QVector3D>& gridVertices, int meshWid
 
 // Levels of detail of the grid: the rows and columns 0, stride, 2 * stride and
 // so on, and always the last row and the last column, so that the world keeps
-// its outline. Their triangles index the grid's own vertices.
+// its outline. They index the grid's own vertices.
 namespace Detail {
 
 // The number of cells of the level of a stride.
@@ -41,10 +41,17 @@ std::int64_t cells(int meshWidth, int meshLength, int stride);
 // The finest stride whose level has at most maxCells cells (1 for the whole
 // grid); a grid without cells has stride 1.
 int strideFor(int meshWidth, int meshLength, std::int64_t maxCells);
-// Six grid indices per cell of the level, in the order of buildTriangles:
-// stride 1 indexes exactly the vertices that buildTriangles copies.
-std::int64_t indexCount(int meshWidth, int meshLength, int stride);
-void fillIndices(int meshWidth, int meshLength, int stride, std::uint32_t* indices);
+
+// The level's two triangles a cell, three indices each, in the order of
+// buildTriangles: stride 1 indexes exactly the vertices buildTriangles copies.
+std::int64_t triangleIndexCount(int meshWidth, int meshLength, int stride);
+void fillTriangles(int meshWidth, int meshLength, int stride, std::uint32_t* indices);
+
+// The same level's edges, each once, two indices each: a cell's top, left and
+// diagonal edges, the right edge of each row's last cell, then the edges along
+// the last row. Outlined, the triangles draw them all, most twice.
+std::int64_t edgeIndexCount(int meshWidth, int meshLength, int stride);
+void fillEdges(int meshWidth, int meshLength, int stride, std::uint32_t* indices);
 
 } // namespace Detail
 

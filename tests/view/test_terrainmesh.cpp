@@ -3,6 +3,7 @@
 
 #include <QtTest>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 using namespace TerrainMesh;
@@ -41,7 +42,8 @@ private slots:
     }
 
     // A level's cells tile the whole grid once, from its first to its last row and column,
-    // each cell spanning at most a stride, as two triangles in the order of the full mesh.
+    // each cell spanning at most a stride, as two triangles in the order of the full mesh;
+    // its lines are the triangles' edges, each once.
     void levelsTileTheWholeGrid_data()
     {
         QTest::addColumn<int>("width");
@@ -61,10 +63,10 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, length);
         QFETCH(int, stride);
-        const auto count = Detail::indexCount(width, length, stride);
+        const auto count = Detail::triangleIndexCount(width, length, stride);
         QCOMPARE(count, 6 * Detail::cells(width, length, stride));
         std::vector<std::uint32_t> indices(std::size_t(count) + 1, 0xfeedu);
-        Detail::fillIndices(width, length, stride, indices.data());
+        Detail::fillTriangles(width, length, stride, indices.data());
         QCOMPARE(indices.back(), 0xfeedu);
         std::vector<int> covered(std::size_t(std::max(0, (width - 1) * (length - 1))), 0);
         for (std::size_t k = 0; k < std::size_t(count); k += 6) {
@@ -80,6 +82,23 @@ private slots:
                     ++covered[std::size_t(j * (width - 1) + i)];
         }
         QVERIFY(std::all_of(covered.begin(), covered.end(), [](int n) { return n == 1; }));
+
+        // Drawn as lines, the same level has each edge of its triangles once.
+        using Edge = std::pair<std::uint32_t, std::uint32_t>;
+        const auto edge = [](std::uint32_t a, std::uint32_t b) {
+            return Edge(std::min(a, b), std::max(a, b));
+        };
+        std::set<Edge> triangleEdges, lineEdges;
+        for (std::size_t k = 0; k < std::size_t(count); k += 3)
+            for (std::size_t i = 0; i < 3; ++i)
+                triangleEdges.insert(edge(indices[k + i], indices[k + (i + 1) % 3]));
+        const auto lineCount = Detail::edgeIndexCount(width, length, stride);
+        std::vector<std::uint32_t> lines(std::size_t(lineCount) + 1, 0xfeedu);
+        Detail::fillEdges(width, length, stride, lines.data());
+        QCOMPARE(lines.back(), 0xfeedu);
+        for (std::size_t k = 0; k < std::size_t(lineCount); k += 2)
+            QVERIFY(lineEdges.insert(edge(lines[k], lines[k + 1])).second);
+        QVERIFY(lineEdges == triangleEdges);
     }
 
     // The full level indexes exactly the vertices of the triangle list.
@@ -90,8 +109,9 @@ private slots:
         QVector<QVector3D> grid, triangles;
         buildGrid(*map, grid);
         buildTrianglesReference(grid, width, length, triangles);
-        std::vector<std::uint32_t> indices(std::size_t(Detail::indexCount(width, length, 1)));
-        Detail::fillIndices(width, length, 1, indices.data());
+        std::vector<std::uint32_t> indices(
+            std::size_t(Detail::triangleIndexCount(width, length, 1)));
+        Detail::fillTriangles(width, length, 1, indices.data());
         QCOMPARE(int(indices.size()), triangles.size());
         for (std::size_t k = 0; k < indices.size(); ++k)
             QVERIFY(grid[int(indices[k])] == triangles[int(k)]);
