@@ -54,7 +54,7 @@ QList<int> selectedRows(const QListWidget* list)
 
 // The window draws every grid cell in every frame; beyond this side the mesh
 // takes gigabytes and a frame seconds, so larger worlds are for exports.
-constexpr std::uint32_t MaxWindowSide = 2048;
+constexpr std::uint32_t MaxWindowSide = 4096;
 
 constexpr const char* WorldFileFilter = "Terravik worlds (*.terravik)";
 
