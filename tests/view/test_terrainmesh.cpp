@@ -1,4 +1,3 @@
-#include "maps.h"
 #include "view/terrainmesh.h"
 
 #include <QtTest>
@@ -99,22 +98,6 @@ private slots:
         for (std::size_t k = 0; k < std::size_t(lineCount); k += 2)
             QVERIFY(lineEdges.insert(edge(lines[k], lines[k + 1])).second);
         QVERIFY(lineEdges == triangleEdges);
-    }
-
-    // The full level indexes exactly the vertices of the triangle list.
-    void theFullLevelIsTheTriangleList()
-    {
-        const int width = 37, length = 23;
-        const auto map = makeMap(width, length, [](int x, int y) { return float(x * y % 7); });
-        QVector<QVector3D> grid, triangles;
-        buildGrid(*map, grid);
-        buildTrianglesReference(grid, width, length, triangles);
-        std::vector<std::uint32_t> indices(
-            std::size_t(Detail::triangleIndexCount(width, length, 1)));
-        Detail::fillTriangles(width, length, 1, indices.data());
-        QCOMPARE(int(indices.size()), triangles.size());
-        for (std::size_t k = 0; k < indices.size(); ++k)
-            QVERIFY(grid[int(indices[k])] == triangles[int(k)]);
     }
 };
 
