@@ -50,16 +50,17 @@ constexpr float ViewShare = 0.9f;
 
 // A 4 x 4 float matrix as the GL matrix stack holds and combines it (columns
 // one after the other), so that the matrices made here carry the very bits
-// that gluLookAt, glRotatef and gluPerspective left on the stack: Qt's
-// matrices round differently (sines of float degrees, products in another
-// order), and a last bit changed moves lines by a pixel.
+// that gluLookAt, glRotatef and gluPerspective left on the stack. QMatrix4x4
+// rounds otherwise (it turns degrees into radians in float, and works the
+// perspective out in float where GLU uses double); loaded instead, its
+// matrices moved lines of small worlds by a pixel here and there.
 class StackMatrix
 {
 public:
     StackMatrix() { at(0, 0) = at(1, 1) = at(2, 2) = at(3, 3) = 1.0f; }
 
-    float& at(int row, int column) { return values_[std::size_t(column * 4 + row)]; }
-    float at(int row, int column) const { return values_[std::size_t(column * 4 + row)]; }
+    float& at(int row, int column) { return values_[index(row, column)]; }
+    float at(int row, int column) const { return values_[index(row, column)]; }
 
     // this * other, each entry summed from the first term to the last.
     StackMatrix times(const StackMatrix& other) const
@@ -95,8 +96,7 @@ public:
         StackMatrix turn;
         turn.at(first, first) = cosine;
         turn.at(second, second) = cosine;
-        // About y the turn takes z towards x, about x and z the second axis
-        // towards the first.
+        // The minus sine lies above the diagonal, except about y.
         const float sign = axis == 1 ? 1.0f : -1.0f;
         turn.at(first, second) = sign * sine;
         turn.at(second, first) = -sign * sine;
@@ -111,6 +111,11 @@ public:
     }
 
 private:
+    static std::size_t index(int row, int column)
+    {
+        return std::size_t(column) * 4 + std::size_t(row);
+    }
+
     std::array<float, 16> values_{};
 };
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,15 @@ void drawAxis(QGLWidget& view, const QColor& tipColour, float x, float y, float 
     view.qglColor(tipColour);
     glVertex3f(x, y, z);
     glEnd();
+}
+
+// GL takes an offset into the bound buffer where client arrays take a pointer.
+const void* bufferOffset(std::size_t bytes)
+{
+    const void* pointer = nullptr;
+    static_assert(sizeof pointer == sizeof bytes, "an offset fits a pointer");
+    std::memcpy(&pointer, &bytes, sizeof pointer);
+    return pointer;
 }
 
 // Vertices (and colours) read from buffers while it lives; the arrays are off
@@ -488,9 +498,8 @@ void GLWidget::drawTerrain()
         if (first > 0) {
             glFlush();
         }
-        const auto offset = std::uintptr_t(first) * sizeof(std::uint32_t);
         glDrawElements(level->primitive, std::min(kBatchIndices, level->indexCount - first),
-                       GL_UNSIGNED_INT, reinterpret_cast<const void*>(offset));
+                       GL_UNSIGNED_INT, bufferOffset(std::size_t(first) * sizeof(std::uint32_t)));
     }
     level->indices.release();
 }
