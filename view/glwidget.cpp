@@ -23,6 +23,8 @@ constexpr float kPanPerPixel = 0.03125f;
 // pixels the view has: on software OpenGL about 50 ms a frame.
 constexpr std::int64_t kDragCells = std::int64_t(1) << 16;
 
+// The largest mesh drawn as outlined triangles: 128 x 128 points.
+constexpr std::int64_t kOutlinedCells = 127 * 127;
 // Indices drawn between two flushes: whole triangles and whole lines.
 constexpr int kBatchIndices = 6 * 4096;
 
@@ -429,12 +431,14 @@ GLWidget::DetailLevel& GLWidget::prepared(DetailLevel& level, int stride)
         level.meshLength == meshLength_) {
         return level;
     }
-    // The whole mesh is drawn as it always was, two triangles a cell outlined;
-    // a coarser level draws each edge once, half the lines.
-    const bool whole = stride == 1;
-    const auto count = whole ? Detail::triangleIndexCount(meshWidth_, meshLength_, stride)
-                             : Detail::edgeIndexCount(meshWidth_, meshLength_, stride);
-    const auto fill = whole ? Detail::fillTriangles : Detail::fillEdges;
+    // Small meshes, every world of the New world dialog's among them, are
+    // drawn as they always were, two triangles a cell outlined, and so keep
+    // their pictures to the pixel; larger ones draw each edge once, half the
+    // lines.
+    const bool outlined = Detail::cells(meshWidth_, meshLength_, stride) <= kOutlinedCells;
+    const auto count = outlined ? Detail::triangleIndexCount(meshWidth_, meshLength_, stride)
+                                : Detail::edgeIndexCount(meshWidth_, meshLength_, stride);
+    const auto fill = outlined ? Detail::fillTriangles : Detail::fillEdges;
     const int bytes = int(count) * int(sizeof(std::uint32_t));
     level.indices.create();
     level.indices.bind();
@@ -452,7 +456,7 @@ GLWidget::DetailLevel& GLWidget::prepared(DetailLevel& level, int stride)
     level.meshLength = meshLength_;
     level.stride = stride;
     level.indexCount = int(count);
-    level.primitive = whole ? GL_TRIANGLES : GL_LINES;
+    level.primitive = outlined ? GL_TRIANGLES : GL_LINES;
     return level;
 }
 

@@ -95,6 +95,15 @@ private:
     }
 };
 
+int differingPixels(const QImage& a, const QImage& b)
+{
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return differing;
+}
+
 // How the view's frames differ from those it drew before, at rest and while the mouse
 // drags (a press and a move that leave the camera as it was); empty when they do not.
 QString differencesFromBefore(CountingView& view)
@@ -111,10 +120,7 @@ QString differencesFromBefore(CountingView& view)
         view.asBefore = false;
         if (dragging)
             sendMouse(view, QEvent::MouseButtonRelease, {50, 50}, Qt::RightButton, Qt::NoButton);
-        int differing = 0;
-        for (int y = 0; y < now.height(); ++y)
-            for (int x = 0; x < now.width(); ++x)
-                differing += now.pixel(x, y) != before.pixel(x, y) ? 1 : 0;
+        const int differing = differingPixels(now, before);
         if (differing > 0)
             differences +=
                 QString("%1 pixels %2; ").arg(differing).arg(dragging ? "dragging" : "at rest");
@@ -454,7 +460,7 @@ private slots:
 
     // A world of more cells than a drag may draw is drawn coarser from the first move with a
     // button held until the last button is released, with its drop paths whole; at rest it
-    // draws as before, as long as the view has a pixel for each of its cells.
+    // draws all its cells, as long as the view has a pixel for each, each edge once.
     void dragsDrawCoarserUntilReleased()
     {
         view_->resize(640, 480);
@@ -467,8 +473,10 @@ private slots:
         view_->rebuildMesh();
         const QImage atRest = frameOf(*view_);
         QCOMPARE(view_->drawnStride(), 1);
+        // Its edges drawn once each, not as outlined triangles: the same picture but for a few
+        // ends of lines.
         view_->asBefore = true;
-        QVERIFY(frameOf(*view_) == atRest);
+        QVERIFY(differingPixels(frameOf(*view_), atRest) < 300);
         view_->asBefore = false;
 
         sendMouse(*view_, QEvent::MouseButtonPress, {50, 50}, Qt::RightButton, Qt::RightButton);
