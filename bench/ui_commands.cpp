@@ -202,14 +202,14 @@ Scene& commandScene()
     return *scene;
 }
 
-// The process's resident memory now, in MB (VmRSS of /proc/self/status).
-double residentMegabytes()
+// The process's resident memory in MB: now (VmRSS), or its peak (VmHWM).
+double residentMegabytes(const std::string& key = "VmRSS:")
 {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stod(line.substr(6)) * 1024.0 / 1e6;
+        if (line.rfind(key, 0) == 0) {
+            return std::stod(line.substr(key.size())) * 1024.0 / 1e6;
         }
     }
     return 0.0;
@@ -270,13 +270,14 @@ private:
 std::unique_ptr<BigWorld> BigWorld::shown;
 
 // Every how many rows and columns the frames drew, how much of the view they
-// covered, and the process's resident memory with the world open.
+// covered, and the process's resident memory with the world open and its peak.
 void reportFrames(benchmark::State& state, BigWorld& world)
 {
     GLWidget* view = world.view();
     state.counters["stride"] = view->drawnStride();
     state.counters["pixels_drawn"] = pixelsOffBackground(*view);
     state.counters["resident_MB"] = residentMegabytes();
+    state.counters["peak_MB"] = residentMegabytes("VmHWM:");
 }
 
 // A frame of the whole world at rest: at most one cell per pixel.

@@ -20,8 +20,8 @@ namespace {
 constexpr int kRotationPerPixel = 8;
 constexpr float kPanPerPixel = 0.03125f;
 // While the mouse drags, a frame draws at most this many cells, however many
-// pixels the view has: on software OpenGL about 50 ms a frame.
-constexpr std::int64_t kDragCells = std::int64_t(1) << 16;
+// pixels the view has: on two cores of software OpenGL, 15 to 25 ms a frame.
+constexpr std::int64_t kDragCells = std::int64_t(1) << 15;
 
 // The largest mesh drawn as outlined triangles: 128 x 128 points.
 constexpr std::int64_t kOutlinedCells = 127 * 127;

@@ -483,7 +483,7 @@ private slots:
         QVERIFY(frameOf(*view_) == atRest);
         sendMouse(*view_, QEvent::MouseMove, {50, 50}, Qt::NoButton, Qt::RightButton);
         const QImage dragging = frameOf(*view_);
-        QCOMPARE(view_->drawnStride(), 2);
+        QCOMPARE(view_->drawnStride(), 3);
         QVERIFY(dragging != atRest);
         int pathPixels = 0, pathsLost = 0;
         for (int y = 0; y < atRest.height(); ++y)
