@@ -24,7 +24,7 @@ constexpr float kPanPerPixel = 0.03125f;
 constexpr std::int64_t kDragCells = std::int64_t(1) << 15;
 
 // The largest mesh drawn as outlined triangles: 128 x 128 points.
-constexpr std::int64_t kOutlinedCells = 127 * 127;
+constexpr std::int64_t kOutlinedCells = std::int64_t(127) * 127;
 // Indices drawn between two flushes: whole triangles and whole lines.
 constexpr int kBatchIndices = 6 * 4096;
 
