@@ -58,9 +58,9 @@ QList<int> selectedRows(const QListWidget* list)
     return rows;
 }
 
-// The window draws every grid cell in every frame; beyond this side the mesh
-// takes gigabytes and a frame seconds, so larger worlds are for exports.
-constexpr std::uint32_t MaxWindowSide = 2048;
+// The view draws at most a cell per pixel, but holds a world's two maps and
+// its grid: about 800 MB at this side, so larger worlds are for exports.
+constexpr std::uint32_t MaxWindowSide = 4096;
 
 constexpr const char* WorldFileFilter = "Terravik worlds (*.terravik);;All files (*)";
 

@@ -1,6 +1,8 @@
 // Times the user's commands on a shown main window: the real slots, run the
 // way the window runs them, on a 99 x 99 world of 32 mountain peaks with five
-// full 5 x 5 filters in the list, drawn in an 800 x 600 view. Needs a display:
+// full 5 x 5 filters in the list, drawn in an 800 x 600 view; then the frames
+// of worlds from 99 x 99 to 4096 x 4096, at rest and while the mouse drags, and
+// the memory the window holds with each. Needs a display:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" terravik_ui_bench
 #include "app/mainwindow.h"
 #include "app/mainwindowform.h"
@@ -12,13 +14,16 @@
 
 #include <QApplication>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QImage>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QWheelEvent>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <fstream>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -187,12 +192,145 @@ private:
     QByteArray seedText_;
 };
 
-Scene* scene = nullptr;
+// Made when a command's benchmark first runs, so that the frames of the large
+// worlds can run in a process of their own, one window and its world.
+std::unique_ptr<Scene> scene;
+
+Scene& commandScene()
+{
+    if (!scene) {
+        const QByteArray seedText = seedWithPeaks(kWantedPeaks);
+        scene = std::make_unique<Scene>(seedText);
+        std::printf("world: 99 x 99, \"Mountain peaks\", seed text \"%s\" (%zu peaks), %d "
+                    "filters, view %d x %d\n",
+                    seedText.constData(), peakCount(seedText), scene->view()->filterCount(),
+                    scene->view()->width(), scene->view()->height());
+        std::printf("camera distance %g; pixels drawn off the background: %d\n",
+                    double(scene->view()->eyeDistance()), pixelsOffBackground(*scene->view()));
+    }
+    return *scene;
+}
+
+// The process's resident memory in MB: now (VmRSS), or its peak (VmHWM).
+double residentMegabytes(const std::string& key = "VmRSS:")
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(key, 0) == 0) {
+            return std::stod(line.substr(key.size())) * 1024.0 / 1e6;
+        }
+    }
+    return 0.0;
+}
+
+// A world of side x side points without filters, opened from its world file
+// in a window of its own, as the user opens one, and fitted into the 800 x 600
+// view. "random" heights lie between 0 and 1: a flat world that fills most of
+// the view. "peaks" grow with the area (their mean height is side * side / 200),
+// so a large one stands as a tall needle, drawn in long overlapping lines. One
+// world at a time: the next one closes it first.
+class BigWorld
+{
+public:
+    BigWorld(const char* generator, int side) : generator_(generator), side_(side)
+    {
+        window_.form()->widget->setFixedSize(kViewWidth, kViewLength);
+        window_.show();
+        window_.activateWindow();
+        QApplication::processEvents();
+        const QString path = folder_.filePath(QStringLiteral("big.terravik"));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(QStringLiteral(R"({"format": 1, "generator": "%1", "seed": {"text": "big"},
+                                      "width": %2, "length": %2})")
+                       .arg(QLatin1String(generator))
+                       .arg(side)
+                       .toUtf8());
+        file.close();
+        window_.openWorldFile(path);
+        opened_ = WindowDriver::waitForBuilds(window_) && view()->filteredMap() != nullptr &&
+                  int(view()->filteredMap()->width()) == side;
+        window_.form()->actionFitWorld->trigger();
+    }
+
+    static BigWorld& of(const char* generator, int side)
+    {
+        if (!shown || shown->generator_ != generator || shown->side_ != side) {
+            shown.reset();
+            shown = std::make_unique<BigWorld>(generator, side);
+        }
+        return *shown;
+    }
+    // Closed before the application ends.
+    static std::unique_ptr<BigWorld> shown;
+
+    bool opened() const { return opened_; }
+    GLWidget* view() const { return window_.form()->widget; }
+
+private:
+    std::string generator_;
+    int side_;
+    QTemporaryDir folder_;
+    MainWindow window_;
+    bool opened_ = false;
+};
+
+std::unique_ptr<BigWorld> BigWorld::shown;
+
+// Every how many rows and columns the frames drew, how much of the view they
+// covered, and the process's resident memory with the world open and its peak.
+void reportFrames(benchmark::State& state, BigWorld& world)
+{
+    GLWidget* view = world.view();
+    state.counters["stride"] = view->drawnStride();
+    state.counters["pixels_drawn"] = pixelsOffBackground(*view);
+    state.counters["resident_MB"] = residentMegabytes();
+    state.counters["peak_MB"] = residentMegabytes("VmHWM:");
+}
+
+// A frame of the whole world at rest: at most one cell per pixel.
+void BM_FrameAtRest(benchmark::State& state, const char* generator, int side)
+{
+    BigWorld& world = BigWorld::of(generator, side);
+    if (!world.opened()) {
+        state.SkipWithError("the world did not open");
+        return;
+    }
+    for (auto _ : state) {
+        world.view()->updateGL();
+    }
+    reportFrames(state, world);
+}
+
+// A frame while the right button turns the world, one pixel a move, back and
+// forth: each move redraws.
+void BM_FrameDragging(benchmark::State& state, const char* generator, int side)
+{
+    BigWorld& world = BigWorld::of(generator, side);
+    if (!world.opened()) {
+        state.SkipWithError("the world did not open");
+        return;
+    }
+    GLWidget& view = *world.view();
+    const QPoint centre = view.rect().center();
+    WindowDriver::sendMouse(view, QEvent::MouseButtonPress, centre, Qt::RightButton,
+                            Qt::RightButton);
+    int step = 1;
+    for (auto _ : state) {
+        WindowDriver::sendMouse(view, QEvent::MouseMove, centre + QPoint(step, 0), Qt::NoButton,
+                                Qt::RightButton);
+        step = 1 - step;
+    }
+    reportFrames(state, world);
+    WindowDriver::sendMouse(view, QEvent::MouseButtonRelease, centre, Qt::RightButton,
+                            Qt::NoButton);
+}
 
 void BM_NewWorldThroughDialog(benchmark::State& state)
 {
     for (auto _ : state) {
-        if (!scene->newWorld()) {
+        if (!commandScene().newWorld()) {
             state.SkipWithError("the new world dialog did not open");
             break;
         }
@@ -202,10 +340,10 @@ void BM_NewWorldThroughDialog(benchmark::State& state)
 // The same world without the dialog: generator, setBaseMap, rebuildMesh.
 void BM_NewWorldWithoutDialog(benchmark::State& state)
 {
-    GLWidget* view = scene->view();
+    GLWidget* view = commandScene().view();
     for (auto _ : state) {
         SimplePeaksMoutainMapBuilder builder;
-        builder.setSeed(scene->seedText()).setWidth(kMapSize).setLength(kMapSize);
+        builder.setSeed(commandScene().seedText()).setWidth(kMapSize).setLength(kMapSize);
         view->setBaseMap(builder.build());
         view->rebuildMesh();
     }
@@ -214,7 +352,7 @@ void BM_NewWorldWithoutDialog(benchmark::State& state)
 void BM_Update(benchmark::State& state)
 {
     for (auto _ : state) {
-        scene->invoke("on_actionUpdate_triggered");
+        commandScene().invoke("on_actionUpdate_triggered");
     }
 }
 
@@ -224,14 +362,14 @@ void timeDropCommand(benchmark::State& state, const char* slot)
     std::size_t points = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        if (!scene->restartDrop()) {
+        if (!commandScene().restartDrop()) {
             state.SkipWithError("Start refused the bench's position");
             break;
         }
         state.ResumeTiming();
-        scene->invoke(slot);
-        scene->waitForAnimation();
-        points = scene->dropPathLength();
+        commandScene().invoke(slot);
+        commandScene().waitForAnimation();
+        points = commandScene().dropPathLength();
     }
     state.counters["path_points"] = double(points);
 }
@@ -253,7 +391,7 @@ void BM_DynamicDisplay(benchmark::State& state)
 
 void BM_Frame(benchmark::State& state)
 {
-    GLWidget* view = scene->view();
+    GLWidget* view = commandScene().view();
     state.counters["view_width"] = view->width();
     state.counters["view_height"] = view->height();
     state.counters["pixels_drawn"] = pixelsOffBackground(*view);
@@ -270,30 +408,42 @@ BENCHMARK(BM_Result)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DynamicDisplay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Frame)->Unit(benchmark::kMillisecond);
 
+// Each world's frames one after the other, so that each world opens once.
+// Wall time: the software rasteriser draws on threads of its own.
+void registerFrames()
+{
+    for (const char* generator : {"random", "peaks"}) {
+        for (int side : {99, 512, 2048, 4096}) {
+            const std::string world = "/" + std::string(generator) + "/" + std::to_string(side);
+            benchmark::RegisterBenchmark(("BM_FrameAtRest" + world).c_str(), BM_FrameAtRest,
+                                         generator, side)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+            benchmark::RegisterBenchmark(("BM_FrameDragging" + world).c_str(), BM_FrameDragging,
+                                         generator, side)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    registerFrames();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    const QByteArray seedText = seedWithPeaks(kWantedPeaks);
-    if (seedText.isEmpty()) {
+    if (seedWithPeaks(kWantedPeaks).isEmpty()) {
         std::fprintf(stderr, "no seed text gives %zu peaks\n", kWantedPeaks);
         return 1;
     }
-    Scene built(seedText);
-    scene = &built;
-    std::printf("world: 99 x 99, \"Mountain peaks\", seed text \"%s\" (%zu peaks), %d filters, "
-                "view %d x %d\n",
-                seedText.constData(), peakCount(seedText), built.view()->filterCount(),
-                built.view()->width(), built.view()->height());
-    std::printf("camera distance %g; pixels drawn off the background: %d\n",
-                double(built.view()->eyeDistance()), pixelsOffBackground(*built.view()));
     benchmark::RunSpecifiedBenchmarks();
+    BigWorld::shown.reset();
+    scene.reset();
     benchmark::Shutdown();
-    scene = nullptr;
     return 0;
 }

@@ -31,6 +31,9 @@ constexpr float NearPlane = 0.1f;
 constexpr double FarPlane = 100.0;
 constexpr double FieldOfView = 30.0;
 
+// The matrices the view draws with; their floats are those that gluLookAt,
+// glRotatef and gluPerspective leave on the GL matrix stack, so loading them
+// draws the very pixels that those calls drew.
 QMatrix4x4 modelView(const CameraRecord& camera);
 double farPlane(const CameraRecord& camera, const SceneBounds& bounds);
 QMatrix4x4 projection(double aspect, double farPlane);

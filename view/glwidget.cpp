@@ -1,20 +1,35 @@
 #include "view/glwidget.h"
 
 #include "terrain/map.h"
+#include "view/heightcolours.h"
 #include "view/terrainmesh.h"
 #include "world/worldbuild.h"
 
-#include <GL/glu.h>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 namespace {
 
 // Camera steps: half a degree of turn and 1/32 scene unit of pan per pixel.
 constexpr int kRotationPerPixel = 8;
 constexpr float kPanPerPixel = 0.03125f;
+// While the mouse drags, a frame draws at most this many cells, however many
+// pixels the view has: on two cores of software OpenGL, 15 to 25 ms a frame.
+constexpr std::int64_t kDragCells = std::int64_t(1) << 15;
+
+// The largest mesh drawn as outlined triangles: 128 x 128 points.
+constexpr std::int64_t kOutlinedCells = std::int64_t(127) * 127;
+// Indices drawn between two flushes: whole triangles and whole lines.
+constexpr int kBatchIndices = 6 * 4096;
+
+static_assert(sizeof(QVector3D) == 3 * sizeof(float), "vertices go to GL as three floats");
+static_assert(sizeof(HeightColours::Rgba) == 4, "colours go to GL as four bytes");
 
 void drawAxis(QGLWidget& view, const QColor& tipColour, float x, float y, float z)
 {
@@ -26,19 +41,55 @@ void drawAxis(QGLWidget& view, const QColor& tipColour, float x, float y, float 
     glEnd();
 }
 
+// GL takes an offset into the bound buffer where client arrays take a pointer.
+const void* bufferOffset(std::size_t bytes)
+{
+    const void* pointer = nullptr;
+    static_assert(sizeof pointer == sizeof bytes, "an offset fits a pointer");
+    std::memcpy(&pointer, &bytes, sizeof pointer);
+    return pointer;
+}
+
+// Vertices (and colours) read from buffers while it lives; the arrays are off
+// and nothing is bound before and after, as the axes and the next frame need.
+class BufferArrays
+{
+public:
+    explicit BufferArrays(QGLBuffer& vertices)
+    {
+        glEnableClientState(GL_VERTEX_ARRAY);
+        vertices.bind();
+        glVertexPointer(3, GL_FLOAT, 0, nullptr);
+        vertices.release();
+    }
+    void addColours(QGLBuffer& colours)
+    {
+        glEnableClientState(GL_COLOR_ARRAY);
+        colours.bind();
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, nullptr);
+        colours.release();
+    }
+    ~BufferArrays()
+    {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+    }
+    BufferArrays(const BufferArrays&) = delete;
+    BufferArrays& operator=(const BufferArrays&) = delete;
+};
+
 } // namespace
 
 GLWidget::GLWidget(QWidget* parent)
     : QGLWidget(parent, nullptr, Qt::WindowFlags()), gridBuffer_(QGLBuffer::VertexBuffer),
-      pathBuffer_(QGLBuffer::VertexBuffer)
+      colourBuffer_(QGLBuffer::VertexBuffer), pathBuffer_(QGLBuffer::VertexBuffer)
 {}
 
 GLWidget::~GLWidget()
 {
     if (gridBuffer_.isCreated() || pathBuffer_.isCreated()) {
         makeCurrent();
-        gridBuffer_.destroy();
-        pathBuffer_.destroy();
+        clearMesh();
         doneCurrent();
     }
 }
@@ -79,63 +130,107 @@ void GLWidget::applyFilters()
     world_.applyFilters();
 }
 
+// The grid, its colours and the paths are made again; the levels of detail,
+// indices into the grid, stay as long as its size does.
 void GLWidget::rebuildMesh()
 {
-    if (!world_.hasTerrain()) {
-        // Undone back to before the first world: only the axes are left.
-        clearMesh();
-        setCursor(Qt::ArrowCursor);
-        updateGL();
-        return;
-    }
     // The buffer objects live in this view's context.
     makeCurrent();
-    const Map& map = *world_.filteredMap();
-    meshWidth_ = int(map.width());
-    meshLength_ = int(map.length());
-    cellColumns_ = meshWidth_ - 1;
-    cellRows_ = meshLength_ - 1;
-
-    sceneBounds_ = SceneBounds::of(map);
-    TerrainMesh::buildGrid(map, gridVertices_);
-    TerrainMesh::buildTriangles(gridVertices_, meshWidth_, meshLength_, triangleVertices_);
-    colourTriangles();
-    fillGridBuffer();
-    fillPathBuffer(
-        TerrainMesh::buildDropLines(map, meshWidth_, meshLength_, dropLines_, pathVertices_));
-
+    if (!world_.hasTerrain()) {
+        clearMesh();
+    } else {
+        const Map& map = *world_.filteredMap();
+        meshWidth_ = int(map.width());
+        meshLength_ = int(map.length());
+        sceneBounds_ = SceneBounds::of(map);
+        fillGridBuffer(map);
+        fillColourBuffer();
+        fillPathBuffer(map);
+    }
     // The commands that rebuild show the wait cursor while they work.
     setCursor(Qt::ArrowCursor);
     updateGL();
 }
 
+// Undone back to before the first world, only the axes are left.
 void GLWidget::clearMesh()
 {
-    triangleVertices_.clear();
-    gridVertices_.clear();
-    dropLines_.clear();
-    pathVertices_.clear();
-    triangleColours_.clear();
+    for (QGLBuffer* buffer :
+         {&gridBuffer_, &colourBuffer_, &pathBuffer_, &restLevel_.indices, &dragLevel_.indices}) {
+        buffer->destroy();
+    }
+    restLevel_ = DetailLevel();
+    dragLevel_ = DetailLevel();
+    pathVertexCount_ = 0;
+    meshWidth_ = 0;
+    meshLength_ = 0;
     sceneBounds_ = SceneBounds();
 }
 
-void GLWidget::fillGridBuffer()
+// Written where GL keeps it, when GL lends the memory: the grid of a large
+// world is not made twice.
+void GLWidget::fillGridBuffer(const Map& map)
 {
+    const int bytes = meshWidth_ * meshLength_ * int(sizeof(QVector3D));
     gridBuffer_.create();
     gridBuffer_.bind();
-    gridBuffer_.allocate(gridVertices_.constData(), gridVertices_.size() * int(sizeof(QVector3D)));
+    gridBuffer_.allocate(bytes);
+    if (void* memory = gridBuffer_.map(QGLBuffer::WriteOnly)) {
+        TerrainMesh::fillGrid(map, static_cast<QVector3D*>(memory));
+        gridBuffer_.unmap();
+    } else {
+        QVector<QVector3D> grid;
+        TerrainMesh::buildGrid(map, grid);
+        gridBuffer_.write(0, grid.constData(), bytes);
+    }
     gridBuffer_.release();
 }
 
-// The path buffer is sized for every drop's path, as the drop lines count them,
-// and holds the last drop's path kept in pathVertices_. Both buffers are filled
-// at every rebuild but never drawn from: painting reads the arrays in memory.
-void GLWidget::fillPathBuffer(int pathPoints)
+// The colours follow the heights of the grid in its buffer, which are those
+// of the last rebuild.
+void GLWidget::fillColourBuffer()
 {
+    colourBuffer_.destroy();
+    if (!colourByHeight_ || !gridBuffer_.isCreated()) {
+        return;
+    }
+    QVector<QVector3D> grid(meshWidth_ * meshLength_);
+    gridBuffer_.bind();
+    const bool read = gridBuffer_.read(0, grid.data(), grid.size() * int(sizeof(QVector3D)));
+    gridBuffer_.release();
+    if (!read) {
+        return;
+    }
+    QVector<HeightColours::Rgba> colours;
+    HeightColours::build(grid, sceneBounds_.lowest.y(), sceneBounds_.highest.y(), colours);
+    colourBuffer_.create();
+    colourBuffer_.bind();
+    colourBuffer_.allocate(colours.constData(), colours.size() * int(sizeof(HeightColours::Rgba)));
+    colourBuffer_.release();
+}
+
+void GLWidget::fillPathBuffer(const Map& map)
+{
+    pathBuffer_.destroy();
+    pathVertexCount_ = 0;
+    QVector<QVector<QVector3D>> dropLines;
+    QVector<QVector3D> lastPath;
+    TerrainMesh::buildDropLines(map, meshWidth_, meshLength_, dropLines, lastPath);
+    for (const QVector<QVector3D>& lines : dropLines) {
+        pathVertexCount_ += lines.size();
+    }
+    if (pathVertexCount_ == 0) {
+        return;
+    }
     pathBuffer_.create();
     pathBuffer_.bind();
-    pathBuffer_.allocate(pathPoints * int(sizeof(QVector3D)));
-    pathBuffer_.write(0, pathVertices_.constData(), pathVertices_.size() * int(sizeof(QVector3D)));
+    pathBuffer_.allocate(pathVertexCount_ * int(sizeof(QVector3D)));
+    int offset = 0;
+    for (const QVector<QVector3D>& lines : dropLines) {
+        const int bytes = lines.size() * int(sizeof(QVector3D));
+        pathBuffer_.write(offset, lines.constData(), bytes);
+        offset += bytes;
+    }
     pathBuffer_.release();
 }
 
@@ -203,18 +298,9 @@ void GLWidget::fitWorld()
 void GLWidget::setColourByHeight(bool on)
 {
     colourByHeight_ = on;
-    colourTriangles();
+    makeCurrent();
+    fillColourBuffer();
     updateGL();
-}
-
-void GLWidget::colourTriangles()
-{
-    if (!colourByHeight_) {
-        triangleColours_.clear();
-        return;
-    }
-    HeightColours::build(triangleVertices_, sceneBounds_.lowest.y(), sceneBounds_.highest.y(),
-                         triangleColours_);
 }
 
 void GLWidget::setXRotation(const double& angle)
@@ -248,9 +334,16 @@ void GLWidget::mousePressEvent(QMouseEvent* event)
     updateGL();
 }
 
-void GLWidget::mouseReleaseEvent(QMouseEvent*)
+void GLWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     setCursor(Qt::ArrowCursor);
+    if (dragging_ && event->buttons() == Qt::NoButton) {
+        dragging_ = false;
+        // The drag drew a coarser level than the view draws at rest.
+        if (drawnStride_ != strideAtRest()) {
+            update();
+        }
+    }
 }
 
 void GLWidget::mouseMoveEvent(QMouseEvent* event)
@@ -267,6 +360,7 @@ void GLWidget::mouseMoveEvent(QMouseEvent* event)
         camera.centerX -= float(dx) * kPanPerPixel;
         camera.centerY += float(dy) * kPanPerPixel;
     }
+    dragging_ = dragging_ || event->buttons() != Qt::NoButton;
     lastPos_ = event->pos();
     updateGL();
 }
@@ -297,6 +391,7 @@ void GLWidget::initializeGL()
 void GLWidget::resizeGL(int width, int height)
 {
     glViewport(0, 0, width, height);
+    viewport_ = QSize(width, height);
 }
 
 // A zero-height view would give an unbounded aspect ratio; it then divides by
@@ -307,58 +402,124 @@ double GLWidget::aspectRatio() const
     return double(width()) / double(divisor);
 }
 
+// About one cell per pixel at most: more would not show, only cost.
+int GLWidget::strideAtRest() const
+{
+    return TerrainMesh::Detail::strideFor(meshWidth_, meshLength_,
+                                          std::int64_t(viewport_.width()) * viewport_.height());
+}
+
+GLWidget::DetailLevel* GLWidget::levelToDraw()
+{
+    if (meshWidth_ < 2 || meshLength_ < 2) {
+        return nullptr;
+    }
+    const int atRest = strideAtRest();
+    const std::int64_t pixels = std::int64_t(viewport_.width()) * viewport_.height();
+    const int whileDragging =
+        TerrainMesh::Detail::strideFor(meshWidth_, meshLength_, std::min(pixels, kDragCells));
+    if (dragging_ && whileDragging != atRest) {
+        return &prepared(dragLevel_, whileDragging);
+    }
+    return &prepared(restLevel_, atRest);
+}
+
+GLWidget::DetailLevel& GLWidget::prepared(DetailLevel& level, int stride)
+{
+    namespace Detail = TerrainMesh::Detail;
+    if (level.indices.isCreated() && level.stride == stride && level.meshWidth == meshWidth_ &&
+        level.meshLength == meshLength_) {
+        return level;
+    }
+    // Small meshes, every world of the New world dialog's among them, are
+    // drawn as they always were, two triangles a cell outlined, and so keep
+    // their pictures to the pixel; larger ones draw each edge once, half the
+    // lines.
+    const bool outlined = Detail::cells(meshWidth_, meshLength_, stride) <= kOutlinedCells;
+    const auto count = outlined ? Detail::triangleIndexCount(meshWidth_, meshLength_, stride)
+                                : Detail::edgeIndexCount(meshWidth_, meshLength_, stride);
+    const auto fill = outlined ? Detail::fillTriangles : Detail::fillEdges;
+    const int bytes = int(count) * int(sizeof(std::uint32_t));
+    level.indices.create();
+    level.indices.bind();
+    level.indices.allocate(bytes);
+    if (void* memory = level.indices.map(QGLBuffer::WriteOnly)) {
+        fill(meshWidth_, meshLength_, stride, static_cast<std::uint32_t*>(memory));
+        level.indices.unmap();
+    } else {
+        std::vector<std::uint32_t> indices(static_cast<std::size_t>(count));
+        fill(meshWidth_, meshLength_, stride, indices.data());
+        level.indices.write(0, indices.data(), bytes);
+    }
+    level.indices.release();
+    level.meshWidth = meshWidth_;
+    level.meshLength = meshLength_;
+    level.stride = stride;
+    level.indexCount = int(count);
+    level.primitive = outlined ? GL_TRIANGLES : GL_LINES;
+    return level;
+}
+
 void GLWidget::paintGL()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-
-    const CameraRecord& camera = world_.camera();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(0.0, -double(camera.distance), -double(camera.distance), camera.centerX,
-              camera.centerY, 0.0, 0.0, 1.0, 0.0);
-    glRotatef(float(camera.xRotation * 0.0625), 1.0f, 0.0f, 0.0f);
-    glRotatef(float(camera.yRotation * 0.0625), 0.0f, 1.0f, 0.0f);
-    glRotatef(float(camera.zRotation * 0.0625), 0.0f, 0.0f, 1.0f);
-
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // The far plane moves out only when a large or distant world would reach
-    // past the usual 100 scene units.
-    gluPerspective(CameraView::FieldOfView, aspectRatio(), double(CameraView::NearPlane),
-                   CameraView::farPlane(camera, sceneBounds_));
-
-    glEnableClientState(GL_VERTEX_ARRAY);
+    loadCamera();
     drawTerrain();
     drawDropPaths();
-    glDisableClientState(GL_VERTEX_ARRAY);
     drawAxes();
+}
+
+// The same matrices as Fit world reckons with. The projection stays selected.
+void GLWidget::loadCamera()
+{
+    const CameraRecord& camera = world_.camera();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(CameraView::modelView(camera).constData());
+    glMatrixMode(GL_PROJECTION);
+    // The far plane moves out only when a large or distant world would reach
+    // past the usual 100 scene units.
+    glLoadMatrixf(CameraView::projection(aspectRatio(), CameraView::farPlane(camera, sceneBounds_))
+                      .constData());
 }
 
 void GLWidget::drawTerrain()
 {
+    DetailLevel* level = levelToDraw();
+    drawnStride_ = level != nullptr ? level->stride : 1;
+    if (level == nullptr) {
+        return;
+    }
     qglColor(Qt::white);
-    const bool coloured = colourByHeight_ && triangleColours_.size() == triangleVertices_.size();
-    if (coloured) {
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_UNSIGNED_BYTE, 0, triangleColours_.constData());
+    BufferArrays arrays(gridBuffer_);
+    if (colourByHeight_ && colourBuffer_.isCreated()) {
+        arrays.addColours(colourBuffer_);
     }
-    glVertexPointer(3, GL_FLOAT, 0, triangleVertices_.constData());
-    glDrawArrays(GL_TRIANGLES, 0, triangleVertices_.size());
-    if (coloured) {
-        glDisableClientState(GL_COLOR_ARRAY);
+    level->indices.bind();
+    // The software rasteriser holds every primitive it is given until it has
+    // drawn them all; a flush every few thousand cells keeps that memory small.
+    for (int first = 0; first < level->indexCount; first += kBatchIndices) {
+        if (first > 0) {
+            glFlush();
+        }
+        glDrawElements(level->primitive, std::min(kBatchIndices, level->indexCount - first),
+                       GL_UNSIGNED_INT, bufferOffset(std::size_t(first) * sizeof(std::uint32_t)));
     }
+    level->indices.release();
 }
 
 void GLWidget::drawDropPaths()
 {
+    if (pathVertexCount_ == 0) {
+        return;
+    }
     // Among coloured lines, one-pixel blue paths would get lost.
     constexpr float ColouredPathWidth = 3.0f;
     qglColor(Qt::blue);
     glLineWidth(colourByHeight_ ? ColouredPathWidth : 1.0f);
-    for (const QVector<QVector3D>& lines : dropLines_) {
-        glVertexPointer(3, GL_FLOAT, 0, lines.constData());
-        glDrawArrays(GL_LINES, 0, lines.size());
+    {
+        BufferArrays arrays(pathBuffer_);
+        glDrawArrays(GL_LINES, 0, pathVertexCount_);
     }
     glLineWidth(1.0f);
 }

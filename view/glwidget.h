@@ -2,15 +2,13 @@
 
 #include "filters/filterpipeline.h"
 #include "view/camerafit.h"
-#include "view/heightcolours.h"
 #include "world/world.h"
 
 #include <QGLBuffer>
 #include <QGLWidget>
 #include <QPoint>
+#include <QSize>
 #include <QString>
-#include <QVector3D>
-#include <QVector>
 #include <memory>
 
 class Filter;
@@ -18,8 +16,8 @@ class Map;
 
 // The 3D view and the single holder of the world: one World (the base map,
 // the ordered filter list, the filtered map with its water drops and the
-// camera), whose operations it forwards, and the vertex arrays derived from
-// the filtered map, which it draws.
+// camera), whose operations it forwards, and the GL buffers derived from the
+// filtered map, which it draws.
 class GLWidget : public QGLWidget
 {
     Q_OBJECT
@@ -92,6 +90,11 @@ public:
     void setColourByHeight(bool on);
     bool colourByHeight() const { return colourByHeight_; }
 
+    // The level of detail of the last frame: every how many grid rows and
+    // columns it drew (1 for all of them). While the mouse drags, and whenever
+    // the world has more cells than the view has pixels, a frame draws fewer.
+    int drawnStride() const { return drawnStride_; }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -102,30 +105,48 @@ protected:
     void paintGL() override;
 
 private:
+    // The triangles of one level of detail: indices into the grid buffer, made
+    // when the level is first drawn and kept while the grid keeps its size.
+    struct DetailLevel
+    {
+        int meshWidth = 0;
+        int meshLength = 0;
+        int stride = 0;
+        int indexCount = 0;
+        GLenum primitive = GL_TRIANGLES;
+        QGLBuffer indices{QGLBuffer::IndexBuffer};
+    };
+
     void resetCamera();
     void clearMesh();
-    void fillGridBuffer();
-    void fillPathBuffer(int pathPoints);
+    void fillGridBuffer(const Map& map);
+    void fillColourBuffer();
+    void fillPathBuffer(const Map& map);
     double aspectRatio() const;
+    int strideAtRest() const;
+    DetailLevel* levelToDraw();
+    DetailLevel& prepared(DetailLevel& level, int stride);
+    void loadCamera();
     void drawTerrain();
     void drawDropPaths();
     void drawAxes();
-    void colourTriangles();
 
-    QVector<QVector3D> triangleVertices_;
-    QVector<QVector3D> gridVertices_;
-    QVector<QVector<QVector3D>> dropLines_;
-    QVector<QVector3D> pathVertices_;
     World world_;
+    // One scene vertex per map point, row by row; one colour per vertex while
+    // colouring by height; every drop's segments, one drop after the other.
     QGLBuffer gridBuffer_;
+    QGLBuffer colourBuffer_;
     QGLBuffer pathBuffer_;
+    int pathVertexCount_ = 0;
+    DetailLevel restLevel_;
+    DetailLevel dragLevel_;
     int meshWidth_ = 0;
     int meshLength_ = 0;
-    int cellColumns_ = 0;
-    int cellRows_ = 0;
+    QSize viewport_;
     QPoint lastPos_;
     SceneBounds sceneBounds_;
-    // One colour per entry of triangleVertices_ while colouring by height.
-    QVector<HeightColours::Rgba> triangleColours_;
     bool colourByHeight_ = false;
+    // From the first move with a button held to the release of the last one.
+    bool dragging_ = false;
+    int drawnStride_ = 0;
 };

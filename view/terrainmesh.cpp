@@ -176,16 +176,20 @@ bool hasCells(const QVector<QVector3D>& gridVertices, int meshWidth, int meshLen
 
 void buildGrid(const Map& map, QVector<QVector3D>& gridVertices)
 {
-    const int width = static_cast<int>(map.width());
-    const int length = static_cast<int>(map.length());
     // Sized once and written in place: appending vertex by vertex costs more
     // than the arithmetic.
-    gridVertices.resize(width * length);
-    QVector3D* grid = gridVertices.data();
+    gridVertices.resize(static_cast<int>(map.width()) * static_cast<int>(map.length()));
+    fillGrid(map, gridVertices.data());
+}
+
+void fillGrid(const Map& map, QVector3D* grid)
+{
+    const int width = static_cast<int>(map.width());
+    const int length = static_cast<int>(map.length());
     const int bands = (length + kBand - 1) / kBand;
     const std::size_t grain =
         std::max<std::size_t>(1, kVerticesPerRange / std::size_t(std::max(1, width * kBand)));
-    const bool streamed = gridVertices.size() >= kStreamedVertices;
+    const bool streamed = width * length >= kStreamedVertices;
     ParallelRanges::run(std::size_t(bands), grain, [&](std::size_t begin, std::size_t end) {
         std::vector<QVector3D> band(streamed ? std::size_t(width) * kBand : 0);
         StreamedWriter writer;
@@ -256,6 +260,150 @@ void buildTrianglesReference(const QVector<QVector3D>& gridVertices, int meshWid
                           triangles + std::size_t(i) * rowVertices);
     }
 }
+
+namespace Detail {
+
+namespace {
+
+// Level cells along a side of `points` grid points.
+int cellsAlong(int points, int stride)
+{
+    return points < 2 ? 0 : (points - 2) / stride + 1;
+}
+
+// The grid line that ends level cell k along a side: the last line for the
+// last cell, however near it is.
+int lineAfter(int k, int points, int stride)
+{
+    return std::min((k + 1) * stride, points - 1);
+}
+
+// The cells of one level, by rows of cells.
+class Level
+{
+public:
+    struct Cell
+    {
+        std::uint32_t topLeft, topRight, bottomLeft, bottomRight;
+    };
+
+    Level(int meshWidth, int meshLength, int stride)
+        : columns(cellsAlong(meshWidth, stride)), rows(cellsAlong(meshLength, stride)),
+          width_(meshWidth), length_(meshLength), stride_(stride)
+    {}
+
+    // The grid indices of the corners of a cell.
+    Cell cell(int row, int column) const
+    {
+        const auto width = std::uint32_t(width_);
+        const std::uint32_t top = std::uint32_t(row * stride_) * width;
+        const std::uint32_t bottom = std::uint32_t(lineAfter(row, length_, stride_)) * width;
+        const auto left = std::uint32_t(column * stride_);
+        const auto right = std::uint32_t(lineAfter(column, width_, stride_));
+        return {top + left, top + right, bottom + left, bottom + right};
+    }
+
+    // Calls fill(row) for every row of cells; large levels over the thread
+    // pool.
+    template <typename Fill> void forEachRow(std::size_t rowIndices, const Fill& fill) const
+    {
+        if (columns == 0 || rows == 0) {
+            return;
+        }
+        const std::size_t grain = std::max<std::size_t>(1, kVerticesPerRange / rowIndices);
+        ParallelRanges::run(std::size_t(rows), grain, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t row = begin; row < end; ++row) {
+                fill(int(row));
+            }
+        });
+    }
+
+    const int columns;
+    const int rows;
+
+private:
+    int width_;
+    int length_;
+    int stride_;
+};
+
+} // namespace
+
+std::int64_t cells(int meshWidth, int meshLength, int stride)
+{
+    return std::int64_t(cellsAlong(meshWidth, stride)) * cellsAlong(meshLength, stride);
+}
+
+int strideFor(int meshWidth, int meshLength, std::int64_t maxCells)
+{
+    const int coarsest = std::max({1, meshWidth - 1, meshLength - 1});
+    int stride = 1;
+    while (stride < coarsest && cells(meshWidth, meshLength, stride) > maxCells) {
+        ++stride;
+    }
+    return stride;
+}
+
+std::int64_t triangleIndexCount(int meshWidth, int meshLength, int stride)
+{
+    return 6 * cells(meshWidth, meshLength, stride);
+}
+
+void fillTriangles(int meshWidth, int meshLength, int stride, std::uint32_t* indices)
+{
+    const Level level(meshWidth, meshLength, stride);
+    const auto rowIndices = std::size_t(6) * std::size_t(level.columns);
+    level.forEachRow(rowIndices, [&](int row) {
+        std::uint32_t* out = indices + std::size_t(row) * rowIndices;
+        for (int column = 0; column < level.columns; ++column) {
+            const Level::Cell cell = level.cell(row, column);
+            *out++ = cell.topLeft;
+            *out++ = cell.bottomLeft;
+            *out++ = cell.topRight;
+            *out++ = cell.topRight;
+            *out++ = cell.bottomLeft;
+            *out++ = cell.bottomRight;
+        }
+    });
+}
+
+std::int64_t edgeIndexCount(int meshWidth, int meshLength, int stride)
+{
+    const Level level(meshWidth, meshLength, stride);
+    if (level.columns == 0 || level.rows == 0) {
+        return 0;
+    }
+    return 2 * ((3 * std::int64_t(level.columns) + 1) * level.rows + level.columns);
+}
+
+void fillEdges(int meshWidth, int meshLength, int stride, std::uint32_t* indices)
+{
+    const Level level(meshWidth, meshLength, stride);
+    const auto rowIndices = std::size_t(2) * std::size_t(3 * level.columns + 1);
+    level.forEachRow(rowIndices, [&](int row) {
+        std::uint32_t* out = indices + std::size_t(row) * rowIndices;
+        Level::Cell cell{};
+        for (int column = 0; column < level.columns; ++column) {
+            cell = level.cell(row, column);
+            for (std::uint32_t end : {cell.topRight, cell.bottomLeft}) {
+                *out++ = cell.topLeft;
+                *out++ = end;
+            }
+            *out++ = cell.topRight;
+            *out++ = cell.bottomLeft;
+        }
+        *out++ = cell.topRight;
+        *out++ = cell.bottomRight;
+    });
+    std::uint32_t* out = indices + std::size_t(level.rows) * rowIndices;
+    for (int column = 0; column < level.columns && level.rows > 0; ++column) {
+        const Level::Cell cell = level.cell(level.rows - 1, column);
+        *out++ = cell.bottomLeft;
+        *out++ = cell.bottomRight;
+    }
+}
+
+} // namespace Detail
 
 int buildDropLines(const Map& map, int meshWidth, int meshLength,
                    QVector<QVector<QVector3D>>& dropLines, QVector<QVector3D>& pathVertices)

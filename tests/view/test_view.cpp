@@ -1,27 +1,133 @@
 #include "drop/waterdrop.h"
+#include "generators/generatorchoice.h"
 #include "maps.h"
+#include "view/heightcolours.h"
+#include "view/terrainmesh.h"
 #include "view/terrainpick.h"
 #include "windowdriver.h"
 
+#include <GL/glu.h>
 #include <QMatrix4x4>
+#include <array>
+#include <random>
 
 using namespace WindowDriver;
 
 namespace {
 
-// Counts frames so that the tests see which operations redraw.
+// Counts frames so that the tests see which operations redraw. With asBefore
+// it draws as the view drew before its terrain went to GL buffers: a triangle
+// list of three copies of each vertex and a line list per drop, read from
+// memory, and the camera through GLU. Small worlds must still draw so.
 class CountingView : public GLWidget
 {
 public:
     int frames = 0;
+    bool asBefore = false;
 
 protected:
     void paintGL() override
     {
         ++frames;
-        GLWidget::paintGL();
+        if (asBefore) {
+            paintAsBefore();
+        } else {
+            GLWidget::paintGL();
+        }
+    }
+
+private:
+    void paintAsBefore()
+    {
+        QVector<QVector3D> grid, triangles, lastPath;
+        QVector<QVector<QVector3D>> dropLines;
+        QVector<HeightColours::Rgba> colours;
+        SceneBounds bounds;
+        if (const Map* map = filteredMap()) {
+            const int width = int(map->width()), length = int(map->length());
+            TerrainMesh::buildGridReference(*map, grid);
+            TerrainMesh::buildTrianglesReference(grid, width, length, triangles);
+            TerrainMesh::buildDropLines(*map, width, length, dropLines, lastPath);
+            bounds = SceneBounds::of(*map);
+            if (colourByHeight())
+                HeightColours::build(triangles, bounds.lowest.y(), bounds.highest.y(), colours);
+        }
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        const CameraRecord c = camera();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        gluLookAt(0.0, -double(c.distance), -double(c.distance), c.centerX, c.centerY, 0.0, 0.0,
+                  1.0, 0.0);
+        glRotatef(float(c.xRotation * 0.0625), 1.0f, 0.0f, 0.0f);
+        glRotatef(float(c.yRotation * 0.0625), 0.0f, 1.0f, 0.0f);
+        glRotatef(float(c.zRotation * 0.0625), 0.0f, 0.0f, 1.0f);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(30.0, double(width()) / double(height()), double(0.1f),
+                       CameraView::farPlane(c, bounds));
+        glEnableClientState(GL_VERTEX_ARRAY);
+        qglColor(Qt::white);
+        if (!colours.isEmpty()) {
+            glEnableClientState(GL_COLOR_ARRAY);
+            glColorPointer(4, GL_UNSIGNED_BYTE, 0, colours.constData());
+        }
+        glVertexPointer(3, GL_FLOAT, 0, triangles.constData());
+        glDrawArrays(GL_TRIANGLES, 0, triangles.size());
+        glDisableClientState(GL_COLOR_ARRAY);
+        qglColor(Qt::blue);
+        glLineWidth(colourByHeight() ? 3.0f : 1.0f);
+        for (const QVector<QVector3D>& lines : dropLines) {
+            glVertexPointer(3, GL_FLOAT, 0, lines.constData());
+            glDrawArrays(GL_LINES, 0, lines.size());
+        }
+        glLineWidth(1.0f);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        const std::pair<QColor, QVector3D> axes[] = {
+            {Qt::red, {1, 0, 0}}, {Qt::blue, {0, 1, 0}}, {Qt::green, {0, 0, 1}}};
+        for (const auto& [colour, tip] : axes) {
+            glBegin(GL_LINES);
+            qglColor(Qt::white);
+            glVertex3f(0.0f, 0.0f, 0.0f);
+            qglColor(colour);
+            glVertex3f(tip.x(), tip.y(), tip.z());
+            glEnd();
+        }
     }
 };
+
+int differingPixels(const QImage& a, const QImage& b)
+{
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return differing;
+}
+
+// How the view's frames differ from those it drew before, at rest and while the mouse
+// drags (a press and a move that leave the camera as it was); empty when they do not.
+QString differencesFromBefore(CountingView& view)
+{
+    QString differences;
+    for (bool dragging : {false, true}) {
+        if (dragging) {
+            sendMouse(view, QEvent::MouseButtonPress, {50, 50}, Qt::RightButton, Qt::RightButton);
+            sendMouse(view, QEvent::MouseMove, {50, 50}, Qt::NoButton, Qt::RightButton);
+        }
+        const QImage now = frameOf(view);
+        view.asBefore = true;
+        const QImage before = frameOf(view);
+        view.asBefore = false;
+        if (dragging)
+            sendMouse(view, QEvent::MouseButtonRelease, {50, 50}, Qt::RightButton, Qt::NoButton);
+        const int differing = differingPixels(now, before);
+        if (differing > 0)
+            differences +=
+                QString("%1 pixels %2; ").arg(differing).arg(dragging ? "dragging" : "at rest");
+    }
+    return differences;
+}
 
 // Angles in sixteenths of a degree, the point looked at, the eye distance.
 struct Camera
@@ -284,6 +390,171 @@ private slots:
             QVERIFY(std::fabs(picked->z() - height) < 0.05);
         }
         QVERIFY(!TerrainPick::surfaceAt(map, view_->camera(), view_->size(), {1, 1}));
+    }
+
+    // The camera's matrices carry the very floats that GLU and the GL matrix stack made of
+    // the same camera, for cameras of every kind: a last bit off can move a line by a pixel.
+    void cameraMatricesAreThoseOfGlu()
+    {
+        view_->makeCurrent();
+        std::mt19937 random(22);
+        const auto uniform = [&random](double low, double high) {
+            return std::uniform_real_distribution<double>(low, high)(random);
+        };
+        for (int k = 0; k < 400; ++k) {
+            CameraRecord c;
+            // Whole turns and right angles as well as any sixteenth of a degree.
+            const double step = k % 4 == 0 ? 1440 : 1;
+            c.xRotation = step * std::round(uniform(-9000, 9000) / step);
+            c.yRotation = step * std::round(uniform(-9000, 9000) / step);
+            c.zRotation = k % 3 == 0 ? std::round(uniform(-3000, 3000)) : 0;
+            c.centerX = std::round(uniform(-64, 64)) * 0.03125;
+            c.centerY = std::round(uniform(-64, 64)) * 0.03125;
+            c.distance = float(uniform(-80, 80));
+            const double aspect = uniform(0.2, 5), far = k % 2 == 0 ? 100 : uniform(100, 5000);
+            glMatrixMode(GL_MODELVIEW);
+            glLoadIdentity();
+            gluLookAt(0.0, -double(c.distance), -double(c.distance), c.centerX, c.centerY, 0.0, 0.0,
+                      1.0, 0.0);
+            glRotatef(float(c.xRotation * 0.0625), 1.0f, 0.0f, 0.0f);
+            glRotatef(float(c.yRotation * 0.0625), 0.0f, 1.0f, 0.0f);
+            glRotatef(float(c.zRotation * 0.0625), 0.0f, 0.0f, 1.0f);
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            gluPerspective(30.0, aspect, double(0.1f), far);
+            const std::pair<GLenum, QMatrix4x4> matrices[] = {
+                {GL_MODELVIEW_MATRIX, CameraView::modelView(c)},
+                {GL_PROJECTION_MATRIX, CameraView::projection(aspect, far)}};
+            for (const auto& [which, ours] : matrices) {
+                std::array<float, 16> glus{};
+                glGetFloatv(which, glus.data());
+                for (std::size_t i = 0; i < glus.size(); ++i)
+                    QVERIFY2(glus[i] == ours.constData()[i],
+                             qPrintable(QString("camera %1, matrix %2, entry %3: %4, GLU %5")
+                                            .arg(k)
+                                            .arg(which)
+                                            .arg(i)
+                                            .arg(double(ours.constData()[i]), 0, 'g', 9)
+                                            .arg(double(glus[i]), 0, 'g', 9)));
+            }
+        }
+    }
+
+    // Worlds of the New world dialog's sizes draw the same pixels as before, frame for frame:
+    // white and coloured by height, at rest and while dragging, with drop paths.
+    void smallWorldsDrawAsBefore_data()
+    {
+        QTest::addColumn<QSize>("world");
+        QTest::addColumn<int>("generator"); // -1: the slope z = 0.1 x
+        QTest::addColumn<int>("drops");
+        QTest::addColumn<Camera>("camera"); // distance 0: Fit world
+        QTest::newRow("1 x 1") << QSize(1, 1) << -1 << 0 << Camera{{}, {}, -10};
+        QTest::newRow("2 x 2, turned") << QSize(2, 2) << -1 << 0 << Camera{{96, -40, 8}, {}, -4};
+        QTest::newRow("11 x 9 slope, 2 drops")
+            << QSize(11, 9) << -1 << 2 << Camera{{}, {0.5, -0.25}, -4};
+        QTest::newRow("60 x 45 chain, 3 drops, fitted")
+            << QSize(60, 45) << 2 << 3 << Camera{{296, -104, 0}, {}, 0};
+        QTest::newRow("99 x 99 peaks, 5 drops, turned")
+            << QSize(99, 99) << 1 << 5 << Camera{{720, 720, 480}, {0.25, 1}, -21.4359f};
+        QTest::newRow("99 x 40 random, from below")
+            << QSize(99, 40) << 0 << 1 << Camera{{2600, 330, -77}, {-0.5, 0}, -18};
+    }
+
+    void smallWorldsDrawAsBefore()
+    {
+        QFETCH(QSize, world);
+        QFETCH(int, generator);
+        QFETCH(int, drops);
+        QFETCH(Camera, camera);
+        // Another world first, of another size: nothing of its mesh may stay.
+        const auto showAnother = [&] {
+            view_->setBaseMap(makeMap(7, 5, [](int x, int y) { return float(x * y); }));
+            view_->rebuildMesh();
+        };
+        const auto show = [&] {
+            showAnother();
+            if (generator < 0) {
+                view_->setBaseMap(makeMap(world.width(), world.height(),
+                                          [](int x, int) { return 0.1f * float(x); }));
+            } else {
+                auto builder = makeMapBuilder(generator);
+                builder->setSeed(QByteArray("pixels"))
+                    .setWidth(world.width())
+                    .setLength(world.height());
+                view_->setBaseMap(builder->build());
+            }
+            for (int drop = 0; drop < drops; ++drop)
+                view_->world().startDrop(0.8f * float(world.width() - 1) * float(drop + 1) / 6.0f,
+                                         0.6f * float(world.height() - 1));
+            for (int run = 0; run < 4; ++run)
+                view_->world().runDropSteps();
+            view_->rebuildMesh();
+            view_->setCamera({camera.distance == 0.0f ? -10.0f : camera.distance, camera.turns.x(),
+                              camera.turns.y(), camera.turns.z(), camera.centre.x(),
+                              camera.centre.y()});
+            if (camera.distance == 0.0f)
+                view_->fitWorld();
+        };
+        const std::pair<const char*, std::function<void()>> steps[] = {
+            {"white", show},
+            {"coloured once shown", [this] { view_->setColourByHeight(true); }},
+            {"another world coloured", showAnother},
+            {"coloured when shown", show}};
+        for (const auto& [name, step] : steps) {
+            step();
+            const QString differences = differencesFromBefore(*view_);
+            QVERIFY2(differences.isEmpty(), qPrintable(name + (": " + differences)));
+        }
+    }
+
+    // A world of more cells than a drag may draw is drawn coarser from the first move with a
+    // button held until the last button is released, with its drop paths whole; at rest it
+    // draws all its cells, as long as the view has a pixel for each, each edge once.
+    void dragsDrawCoarserUntilReleased()
+    {
+        view_->resize(640, 480);
+        QTRY_COMPARE(view_->size(), QSize(640, 480));
+        view_->setBaseMap(makeMap(400, 400, [](int x, int y) {
+            return 2.0f * std::sin(0.05f * float(x)) * std::sin(0.07f * float(y));
+        }));
+        view_->world().startDrop(200.5f, 190.25f);
+        view_->world().runDropsToEnd();
+        view_->rebuildMesh();
+        const QImage atRest = frameOf(*view_);
+        QCOMPARE(view_->drawnStride(), 1);
+        // Its edges drawn once each, not as outlined triangles: the same picture but for a few
+        // ends of lines.
+        view_->asBefore = true;
+        QVERIFY(differingPixels(frameOf(*view_), atRest) < 300);
+        view_->asBefore = false;
+
+        sendMouse(*view_, QEvent::MouseButtonPress, {50, 50}, Qt::RightButton, Qt::RightButton);
+        QVERIFY(frameOf(*view_) == atRest);
+        sendMouse(*view_, QEvent::MouseMove, {50, 50}, Qt::NoButton, Qt::RightButton);
+        const QImage dragging = frameOf(*view_);
+        QCOMPARE(view_->drawnStride(), 3);
+        QVERIFY(dragging != atRest);
+        int pathPixels = 0, pathsLost = 0;
+        for (int y = 0; y < atRest.height(); ++y)
+            for (int x = 0; x < atRest.width(); ++x)
+                if (colourOf(atRest.pixelColor(x, y)) == 'b') {
+                    ++pathPixels;
+                    pathsLost += colourOf(dragging.pixelColor(x, y)) == 'g' ? 1 : 0;
+                }
+        QVERIFY(pathPixels > 200);
+        QCOMPARE(pathsLost, 0);
+        sendMouse(*view_, QEvent::MouseButtonPress, {50, 50}, Qt::LeftButton,
+                  Qt::RightButton | Qt::LeftButton);
+        sendMouse(*view_, QEvent::MouseButtonRelease, {50, 50}, Qt::LeftButton, Qt::RightButton);
+        QVERIFY(frameOf(*view_) == dragging);
+        sendMouse(*view_, QEvent::MouseButtonRelease, {50, 50}, Qt::RightButton, Qt::NoButton);
+        QVERIFY(frameOf(*view_) == atRest);
+
+        // 200 x 150 pixels: every third row and column, 133 x 133 cells.
+        view_->resize(200, 150);
+        QTRY_COMPARE(view_->size(), QSize(200, 150));
+        frameOf(*view_);
+        QCOMPARE(view_->drawnStride(), 3);
     }
 
 private:
