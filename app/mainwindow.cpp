@@ -58,10 +58,9 @@ QList<int> selectedRows(const QListWidget* list)
     return rows;
 }
 
-// The view draws at most a cell per pixel, but holds a world's two maps and
-// its grid: about 800 MB at this side, so larger worlds are for exports.
-constexpr std::uint32_t MaxWindowSide = 4096;
-
+// The largest world the window opens is the largest a world file holds (4096
+// points a side, or a region of that size): the view draws at most a cell per
+// pixel, and holds the world's two maps and its grid, about 800 MB at 4096.
 constexpr const char* WorldFileFilter = "Terravik worlds (*.terravik);;All files (*)";
 
 QString withSuffix(const QString& path, const QString& suffix)
@@ -677,20 +676,6 @@ void MainWindow::openWorldFile(const QString& path)
         return;
     }
     const WorldRecipe& recipe = reading.recipe;
-    // A region of a huge world is as large as its own points.
-    const Region shown = recipe.origin.area();
-    if (shown.width > MaxWindowSide || shown.length > MaxWindowSide) {
-        QMessageBox::warning(
-            this, title,
-            tr("%1 is a world of %2 x %3 points; the window shows worlds of up to %4 x %4. "
-               "Export it from the command line instead, e.g.\n"
-               "terravik --world \"%1\" --export world.png")
-                .arg(QDir::toNativeSeparators(path))
-                .arg(shown.width)
-                .arg(shown.length)
-                .arg(MaxWindowSide));
-        return;
-    }
     // The world is as its file has it.
     const auto opened = [this, path, camera = recipe.camera] {
         frameNewWorld(camera);
