@@ -471,6 +471,8 @@ void MainWindow::on_pushButtonGoutteLancer_clicked()
         return;
     }
     recordStep(tr("Start drop"), [&] { world().startDrop(float(x), float(y)); });
+    // The new drop's start is marked at once; it moves only with Next and the others.
+    view->rebuildDrops();
     showDropState(tr("Drop started at (%1, %2)").arg(x, 0, 'f', 2).arg(y, 0, 'f', 2), -1);
 }
 

@@ -1,5 +1,6 @@
 #include "view/glwidget.h"
 
+#include "drop/waterdrop.h"
 #include "terrain/map.h"
 #include "view/heightcolours.h"
 #include "view/terrainmesh.h"
@@ -162,6 +163,7 @@ void GLWidget::clearMesh()
     restLevel_ = DetailLevel();
     dragLevel_ = DetailLevel();
     pathVertexCount_ = 0;
+    dropStarts_.clear();
     meshWidth_ = 0;
     meshLength_ = 0;
     sceneBounds_ = SceneBounds();
@@ -209,10 +211,26 @@ void GLWidget::fillColourBuffer()
     colourBuffer_.release();
 }
 
+void GLWidget::rebuildDrops()
+{
+    if (!world_.hasTerrain()) {
+        return;
+    }
+    makeCurrent();
+    fillPathBuffer(*world_.filteredMap());
+    updateGL();
+}
+
 void GLWidget::fillPathBuffer(const Map& map)
 {
     pathBuffer_.destroy();
     pathVertexCount_ = 0;
+    dropStarts_.clear();
+    for (const WaterDrop* drop : map.drops()) {
+        const MapPoint& start = drop->path().front();
+        dropStarts_.append(
+            TerrainMesh::scenePoint(start.x(), start.y(), start.z(), meshWidth_, meshLength_));
+    }
     QVector<QVector<QVector3D>> dropLines;
     QVector<QVector3D> lastPath;
     TerrainMesh::buildDropLines(map, meshWidth_, meshLength_, dropLines, lastPath);
@@ -467,6 +485,7 @@ void GLWidget::paintGL()
     loadCamera();
     drawTerrain();
     drawDropPaths();
+    drawDropStarts();
     drawAxes();
 }
 
@@ -522,6 +541,23 @@ void GLWidget::drawDropPaths()
         glDrawArrays(GL_LINES, 0, pathVertexCount_);
     }
     glLineWidth(1.0f);
+}
+
+// Where each drop started, so that a drop shows before it has moved.
+void GLWidget::drawDropStarts()
+{
+    constexpr float StartSize = 7.0f;
+    if (dropStarts_.isEmpty()) {
+        return;
+    }
+    qglColor(Qt::blue);
+    glPointSize(StartSize);
+    glBegin(GL_POINTS);
+    for (const QVector3D& start : dropStarts_) {
+        glVertex3f(start.x(), start.y(), start.z());
+    }
+    glEnd();
+    glPointSize(1.0f);
 }
 
 void GLWidget::drawAxes()

@@ -43,6 +43,9 @@ public:
     void applyFilters();
     // Turns the filtered map and its drops into vertex arrays and redraws.
     void rebuildMesh();
+    // The drops' paths and starts alone again, and a redraw: the terrain's
+    // buffers stay as they are.
+    void rebuildDrops();
 
     // The filter list; positions are not checked.
     void addFilter(std::unique_ptr<Filter> filter);
@@ -129,6 +132,7 @@ private:
     void loadCamera();
     void drawTerrain();
     void drawDropPaths();
+    void drawDropStarts();
     void drawAxes();
 
     World world_;
@@ -138,6 +142,8 @@ private:
     QGLBuffer colourBuffer_;
     QGLBuffer pathBuffer_;
     int pathVertexCount_ = 0;
+    // The scene points where the drops started, marked in every frame.
+    QVector<QVector3D> dropStarts_;
     DetailLevel restLevel_;
     DetailLevel dragLevel_;
     int meshWidth_ = 0;

@@ -857,9 +857,20 @@ private slots:
         QVERIFY(view().camera() == camera);
         QCOMPARE(form().doubleSpinBoxGoutteX->value(), std::round(under->x() * 100.0) / 100.0);
         QVERIFY(statusMessage().startsWith("X and Y set to"));
+        const QImage before = frameOf(view());
         click(form().pushButtonGoutteLancer);
         const MapPoint start = view().filteredMap()->drops().back()->path().front();
         QVERIFY(std::hypot(start.x() - under->x(), start.y() - under->y()) < 0.01);
+        // The start is marked at once, before the drop has moved.
+        const QImage marked = frameOf(view());
+        int blue = 0;
+        for (int y = middle.y() - 4; y <= middle.y() + 4; ++y)
+            for (int x = middle.x() - 4; x <= middle.x() + 4; ++x)
+                blue += marked.pixel(x, y) != before.pixel(x, y) &&
+                                qBlue(marked.pixel(x, y)) > 200 && qRed(marked.pixel(x, y)) < 50
+                            ? 1
+                            : 0;
+        QVERIFY2(blue > 20, qPrintable(QString::number(blue)));
     }
 
     // After Fit world the whole world is in the picture, clear of its edges,

@@ -83,6 +83,14 @@ private:
         }
         glLineWidth(1.0f);
         glDisableClientState(GL_VERTEX_ARRAY);
+        // The drops' starts, which the view marks since it draws from buffers.
+        glPointSize(7.0f);
+        glBegin(GL_POINTS);
+        for (const QVector<QVector3D>& lines : dropLines)
+            if (!lines.isEmpty())
+                glVertex3f(lines.front().x(), lines.front().y(), lines.front().z());
+        glEnd();
+        glPointSize(1.0f);
         const std::pair<QColor, QVector3D> axes[] = {
             {Qt::red, {1, 0, 0}}, {Qt::blue, {0, 1, 0}}, {Qt::green, {0, 0, 1}}};
         for (const auto& [colour, tip] : axes) {
@@ -273,10 +281,26 @@ private slots:
             for (std::size_t k : {path.size() / 4, 3 * path.size() / 4})
                 QVERIFY(foundNear(image, at(path[k].x(), path[k].y()), 2, 'b'));
         }
+        // Each drop's start is marked: a blue spot, also where its path has long left it.
+        QList<QPointF> starts;
+        for (const WaterDrop* drop : view_->filteredMap()->drops())
+            starts << at(drop->path().front().x(), drop->path().front().y());
+        const auto bluePixels = [&starts](const QImage& frame, bool nearStarts) {
+            int count = 0;
+            for (int y = 0; y < frame.height(); ++y)
+                for (int x = 0; x < frame.width(); ++x) {
+                    bool near = false;
+                    for (const QPointF& start : starts)
+                        near = near || (std::abs(x - start.x()) < 6 && std::abs(y - start.y()) < 6);
+                    count += near == nearStarts && colourOf(frame.pixelColor(x, y)) == 'b' ? 1 : 0;
+                }
+            return count;
+        };
+        QVERIFY(bluePixels(image, true) > 2 * 30);
         // Among the coloured lines the path is drawn three pixels wide.
-        const int thin = pixelsOf(image, 'b');
+        const int thin = bluePixels(image, false);
         view_->setColourByHeight(true);
-        QVERIFY(pixelsOf(frameOf(*view_), 'b') > 2 * thin);
+        QVERIFY(bluePixels(frameOf(*view_), false) > 2 * thin);
     }
 
     // Seen from below (turned half a turn about x) the mesh is as open as
