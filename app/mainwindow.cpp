@@ -386,6 +386,7 @@ void MainWindow::buildInBackground(const QString& step, TerrainJob job, bool wit
                               world().adopt(std::move(*terrain));
                           }
                       });
+                      view->drawCoarseFirst();
                       showNewTerrain();
                       adopted();
                   });

@@ -7,6 +7,7 @@
 #include "world/worldbuild.h"
 
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdint>
@@ -28,6 +29,8 @@ constexpr std::int64_t kDragCells = std::int64_t(1) << 15;
 constexpr std::int64_t kOutlinedCells = std::int64_t(127) * 127;
 // Indices drawn between two flushes: whole triangles and whole lines.
 constexpr int kBatchIndices = 6 * 4096;
+// From this many points a frame is drawn from the event loop, not at once.
+constexpr std::int64_t LargeMeshPoints = std::int64_t(256) * 256;
 
 static_assert(sizeof(QVector3D) == 3 * sizeof(float), "vertices go to GL as three floats");
 static_assert(sizeof(HeightColours::Rgba) == 4, "colours go to GL as four bytes");
@@ -150,7 +153,20 @@ void GLWidget::rebuildMesh()
     }
     // The commands that rebuild show the wait cursor while they work.
     setCursor(Qt::ArrowCursor);
-    updateGL();
+    redraw();
+}
+
+// A small world's frame is drawn at once, as the commands always drew it; a
+// large world's takes tens of milliseconds, so it is drawn from the event
+// loop after the work that asked for it: no event waits for both, and two
+// requests make one frame.
+void GLWidget::redraw()
+{
+    if (std::int64_t(meshWidth_) * meshLength_ > LargeMeshPoints) {
+        update();
+    } else {
+        updateGL();
+    }
 }
 
 // Undone back to before the first world, only the axes are left.
@@ -218,7 +234,7 @@ void GLWidget::rebuildDrops()
     }
     makeCurrent();
     fillPathBuffer(*world_.filteredMap());
-    updateGL();
+    redraw();
 }
 
 void GLWidget::fillPathBuffer(const Map& map)
@@ -310,7 +326,7 @@ void GLWidget::setCamera(const CameraRecord& camera)
 void GLWidget::fitWorld()
 {
     setCamera(CameraView::fitted(camera(), sceneBounds_, aspectRatio()));
-    updateGL();
+    redraw();
 }
 
 void GLWidget::setColourByHeight(bool on)
@@ -318,7 +334,7 @@ void GLWidget::setColourByHeight(bool on)
     colourByHeight_ = on;
     makeCurrent();
     fillColourBuffer();
-    updateGL();
+    redraw();
 }
 
 void GLWidget::setXRotation(const double& angle)
@@ -436,7 +452,7 @@ GLWidget::DetailLevel* GLWidget::levelToDraw()
     const std::int64_t pixels = std::int64_t(viewport_.width()) * viewport_.height();
     const int whileDragging =
         TerrainMesh::Detail::strideFor(meshWidth_, meshLength_, std::min(pixels, kDragCells));
-    if (dragging_ && whileDragging != atRest) {
+    if ((dragging_ || coarseFirst_) && whileDragging != atRest) {
         return &prepared(dragLevel_, whileDragging);
     }
     return &prepared(restLevel_, atRest);
@@ -478,6 +494,11 @@ GLWidget::DetailLevel& GLWidget::prepared(DetailLevel& level, int stride)
     return level;
 }
 
+void GLWidget::drawCoarseFirst()
+{
+    coarseFirst_ = true;
+}
+
 void GLWidget::paintGL()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -487,6 +508,10 @@ void GLWidget::paintGL()
     drawDropPaths();
     drawDropStarts();
     drawAxes();
+    // The whole picture follows from the event loop, in a frame of its own.
+    if (std::exchange(coarseFirst_, false)) {
+        QTimer::singleShot(0, this, [this] { update(); });
+    }
 }
 
 // The same matrices as Fit world reckons with. The projection stays selected.

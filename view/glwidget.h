@@ -46,6 +46,9 @@ public:
     // The drops' paths and starts alone again, and a redraw: the terrain's
     // buffers stay as they are.
     void rebuildDrops();
+    // The next frame draws the coarse level of a drag, and the frame after it
+    // the whole picture: after long work, the window answers between the two.
+    void drawCoarseFirst();
 
     // The filter list; positions are not checked.
     void addFilter(std::unique_ptr<Filter> filter);
@@ -133,6 +136,7 @@ private:
     void drawTerrain();
     void drawDropPaths();
     void drawDropStarts();
+    void redraw();
     void drawAxes();
 
     World world_;
@@ -154,5 +158,6 @@ private:
     bool colourByHeight_ = false;
     // From the first move with a button held to the release of the last one.
     bool dragging_ = false;
+    bool coarseFirst_ = false;
     int drawnStride_ = 0;
 };
