@@ -162,6 +162,11 @@ MainWindow::~MainWindow()
     delete history_;
 }
 
+bool MainWindow::isWorking() const
+{
+    return build_->isRunning() || catchingUp_ || form_->widget->uploadingGrid();
+}
+
 MainWindowForm* MainWindow::form() const
 {
     return form_.get();
@@ -273,10 +278,18 @@ void MainWindow::showState(const std::shared_ptr<const WorldState>& state)
     // already been undone or redone, so there is no Cancel.
     if (job && runsLong(state->origin, makeFilterList(state->appliedFilters))) {
         view->setCursor(Qt::BusyCursor);
+        job->setGridWanted(true);
         build_->build(
             form_->actionUndo->text(), std::move(*job), false,
             [this, state](std::optional<TerrainJob::Terrain> terrain) {
+                // Only the window's closing stops a restore.
+                if (!terrain) {
+                    return;
+                }
+                GLWidget* view = form_->widget;
+                view->usePreparedGrid(std::move(terrain->grid));
                 world().finishRestore(*state, std::move(*terrain));
+                view->drawCoarseFirst();
                 showNewTerrain();
             },
             false);
@@ -370,6 +383,7 @@ void MainWindow::buildInBackground(const QString& step, TerrainJob job, bool wit
 {
     GLWidget* view = form_->widget;
     view->setCursor(Qt::BusyCursor);
+    job.setGridWanted(true);
     build_->build(step, std::move(job), withDialog,
                   [this, step, adopted, adopt](std::optional<TerrainJob::Terrain> terrain) {
                       GLWidget* view = form_->widget;
@@ -379,6 +393,7 @@ void MainWindow::buildInBackground(const QString& step, TerrainJob job, bool wit
                                                         StatusMilliseconds);
                           return;
                       }
+                      view->usePreparedGrid(std::move(terrain->grid));
                       recordStep(step, [&] {
                           if (adopt) {
                               adopt(std::move(*terrain));
@@ -387,8 +402,17 @@ void MainWindow::buildInBackground(const QString& step, TerrainJob job, bool wit
                           }
                       });
                       view->drawCoarseFirst();
-                      showNewTerrain();
-                      adopted();
+                      view->rebuildMesh();
+                      // The rest in an event of its own, a timer's: the
+                      // window answers between the two.
+                      catchingUp_ = true;
+                      QTimer::singleShot(1, this, [this, adopted] {
+                          refreshFilterList();
+                          enableCommandsForWorld();
+                          showWorldState();
+                          adopted();
+                          catchingUp_ = false;
+                      });
                   });
 }
 

@@ -40,6 +40,9 @@ public:
     // a file that cannot be read is reported and leaves the world on screen
     // as it was.
     void openWorldFile(const QString& path);
+    // Whether the last command's work is still under way: a build in the
+    // background, or the window and its view taking in the result.
+    bool isWorking() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -143,6 +146,7 @@ private:
     std::unique_ptr<MainWindowForm> form_;
     QUndoStack* history_ = nullptr;
     BackgroundBuild* build_ = nullptr;
+    bool catchingUp_ = false;
     QHash<QObject*, bool> enabledBeforeLock_;
     bool locked_ = false;
     QList<bool> dropButtonsBeforeStart_;

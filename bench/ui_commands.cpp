@@ -7,17 +7,21 @@
 #include "app/mainwindow.h"
 #include "app/mainwindowform.h"
 #include "drop/waterdrop.h"
+#include "filters/filtermatrix.h"
 #include "generators/simplepeaksmoutainmapbuilder.h"
 #include "terrain/map.h"
 #include "view/glwidget.h"
 #include "windowdriver.h"
+#include "world/worldfile.h"
 
 #include <QApplication>
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QTimer>
 #include <QWheelEvent>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -327,6 +331,86 @@ void BM_FrameDragging(benchmark::State& state, const char* generator, int side)
                             Qt::NoButton);
 }
 
+// A mountain chain of side x side points through five full 5 x 5 filters with
+// two drops of 5,000 steps, as a world file: what a user saves and opens again.
+QString writeFilteredWorld(const QTemporaryDir& folder, int side)
+{
+    WorldRecipe recipe;
+    recipe.origin = {2, SeedRecord::ofText("Terravik"), std::uint32_t(side), std::uint32_t(side),
+                     std::nullopt};
+    for (int i = 0; i < 5; ++i) {
+        FilterMatrix filter(QStringLiteral("bench %1").arg(i));
+        filter.setMatrix(benchFilter(i));
+        recipe.filters.emplace_back(filter);
+    }
+    const float middle = float(side) / 2.0f;
+    recipe.drops = {{middle, middle, 5000}, {middle / 2.0f, middle, 5000}};
+    const QString path = folder.filePath(QStringLiteral("filtered.terravik"));
+    WorldFile::save(path, recipe);
+    return path;
+}
+
+// Opening such a world in a window of its own: the whole command, to its first
+// frame, and how late a timer posted every 10 ms fired meanwhile (the window
+// builds large worlds off its thread and answers all along).
+void BM_OpenWhileAnswering(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString path = writeFilteredWorld(folder, int(state.range(0)));
+    qint64 worst = 0;
+    for (auto _ : state) {
+        MainWindow window;
+        window.form()->widget->setFixedSize(kViewWidth, kViewLength);
+        window.show();
+        QApplication::processEvents();
+        QElapsedTimer clock;
+        qint64 last = 0;
+        QTimer tick;
+        tick.setInterval(10);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            worst = std::max(worst, now - last - 10);
+            last = now;
+        });
+        clock.start();
+        tick.start();
+        window.openWorldFile(path);
+        WindowDriver::waitForBuilds(window);
+        QApplication::processEvents();
+        tick.stop();
+    }
+    state.counters["worst_late_ms"] = double(worst);
+}
+
+// Undo and redo of Update on such a world (a filter removed, then applied):
+// the window's own actions, the terrain built again from the base map, the
+// drops replayed, and the first frame.
+void BM_UndoUpdate(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString path = writeFilteredWorld(folder, int(state.range(0)));
+    MainWindow window;
+    window.form()->widget->setFixedSize(kViewWidth, kViewLength);
+    window.show();
+    window.openWorldFile(path);
+    WindowDriver::waitForBuilds(window);
+    window.form()->widget->removeFilter(0);
+    window.form()->actionUpdate->trigger();
+    WindowDriver::waitForBuilds(window);
+    for (auto _ : state) {
+        window.form()->actionUndo->trigger();
+        WindowDriver::waitForBuilds(window);
+        QApplication::processEvents();
+        window.form()->actionRedo->trigger();
+        WindowDriver::waitForBuilds(window);
+        QApplication::processEvents();
+    }
+    // Each iteration is an undo and a redo: the time of one step.
+    state.counters["seconds_per_step"] =
+        benchmark::Counter(double(state.iterations()) * 2.0,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void BM_NewWorldThroughDialog(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -407,6 +491,8 @@ BENCHMARK(BM_Next)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Result)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DynamicDisplay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Frame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenWhileAnswering)->Arg(512)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_UndoUpdate)->Arg(99)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Each world's frames one after the other, so that each world opens once.
 // Wall time: the software rasteriser draws on threads of its own.

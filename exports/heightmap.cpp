@@ -32,6 +32,20 @@ QByteArray exactText(float value)
     return text;
 }
 
+void widen(Range& range, float z)
+{
+    if (!std::isfinite(z)) {
+        return;
+    }
+    if (!range.any) {
+        range = {z, z, true};
+    } else if (z < range.lowest) {
+        range.lowest = z;
+    } else if (z > range.highest) {
+        range.highest = z;
+    }
+}
+
 } // namespace
 
 Range rangeOf(const HeightGrid& grid)
@@ -39,25 +53,21 @@ Range rangeOf(const HeightGrid& grid)
     Range range;
     for (std::uint32_t x = 0; x < grid.width(); ++x) {
         for (std::uint32_t y = 0; y < grid.length(); ++y) {
-            const float z = grid.z(x, y);
-            if (!std::isfinite(z)) {
-                continue;
-            }
-            if (!range.any) {
-                range = {z, z, true};
-            } else if (z < range.lowest) {
-                range.lowest = z;
-            } else if (z > range.highest) {
-                range.highest = z;
-            }
+            widen(range, grid.z(x, y));
         }
     }
     return range;
 }
 
+// The whole map in its own order, the grid's: the status bar asks for the
+// range of a 4096 x 4096 world after every command.
 Range rangeOf(const Map& map)
 {
-    return rangeOf(HeightGrid(map));
+    Range range;
+    for (const MapPoint& point : map.points()) {
+        widen(range, point.z());
+    }
+    return range;
 }
 
 Range unionOf(const Range& a, const Range& b)

@@ -31,6 +31,8 @@ constexpr std::int64_t kOutlinedCells = std::int64_t(127) * 127;
 constexpr int kBatchIndices = 6 * 4096;
 // From this many points a frame is drawn from the event loop, not at once.
 constexpr std::int64_t LargeMeshPoints = std::int64_t(256) * 256;
+// A grid larger than this goes to GL in pieces of this size.
+constexpr int GridPieceBytes = 8 << 20;
 
 static_assert(sizeof(QVector3D) == 3 * sizeof(float), "vertices go to GL as three floats");
 static_assert(sizeof(HeightColours::Rgba) == 4, "colours go to GL as four bytes");
@@ -153,7 +155,10 @@ void GLWidget::rebuildMesh()
     }
     // The commands that rebuild show the wait cursor while they work.
     setCursor(Qt::ArrowCursor);
-    redraw();
+    // A grid still on its way asks for its frame when it is in.
+    if (!uploadingGrid()) {
+        redraw();
+    }
 }
 
 // A small world's frame is drawn at once, as the commands always drew it; a
@@ -183,16 +188,34 @@ void GLWidget::clearMesh()
     meshWidth_ = 0;
     meshLength_ = 0;
     sceneBounds_ = SceneBounds();
+    ++gridUpload_;
+    pendingGrid_ = {};
 }
 
 // Written where GL keeps it, when GL lends the memory: the grid of a large
-// world is not made twice.
+// world is not made twice. A grid made on another thread is only copied.
 void GLWidget::fillGridBuffer(const Map& map)
 {
+    ++gridUpload_;
+    pendingGrid_ = std::exchange(preparedGrid_, {});
+    if (pendingGrid_.size() == meshWidth_ * meshLength_) {
+        pendingOffset_ = 0;
+        if (pendingGrid_.size() * int(sizeof(QVector3D)) > GridPieceBytes) {
+            writeGridPieceLater(gridUpload_);
+        } else {
+            writeGridPiece(gridUpload_);
+        }
+        return;
+    }
+    pendingGrid_ = {};
     const int bytes = meshWidth_ * meshLength_ * int(sizeof(QVector3D));
     gridBuffer_.create();
     gridBuffer_.bind();
-    gridBuffer_.allocate(bytes);
+    // A world of the same size (Update, undo) writes over the old grid: fresh
+    // memory costs more than the copy.
+    if (gridBuffer_.size() != bytes) {
+        gridBuffer_.allocate(bytes);
+    }
     if (void* memory = gridBuffer_.map(QGLBuffer::WriteOnly)) {
         TerrainMesh::fillGrid(map, static_cast<QVector3D*>(memory));
         gridBuffer_.unmap();
@@ -204,12 +227,63 @@ void GLWidget::fillGridBuffer(const Map& map)
     gridBuffer_.release();
 }
 
+// The software rasteriser takes some 30 ms to make room for the grid of a
+// 2048 x 2048 world (48 MiB) and a few more to copy it: a large grid goes in
+// steps, the room first and then 8 MiB at a time, one step a timer event, so
+// that the window answers between them. The terrain is not drawn until the
+// last piece is in, and a newer rebuild drops the rest of an older copy.
+bool GLWidget::writeGridPiece(int upload)
+{
+    if (upload != gridUpload_ || pendingGrid_.isEmpty()) {
+        return false;
+    }
+    const int bytes = pendingGrid_.size() * int(sizeof(QVector3D));
+    const auto next = [this, upload] {
+        writeGridPieceLater(upload);
+        return false;
+    };
+    makeCurrent();
+    gridBuffer_.create();
+    gridBuffer_.bind();
+    if (gridBuffer_.size() != bytes) {
+        gridBuffer_.allocate(bytes);
+        if (bytes > GridPieceBytes) {
+            gridBuffer_.release();
+            return next();
+        }
+    }
+    const int piece = std::min(GridPieceBytes, bytes - pendingOffset_);
+    gridBuffer_.write(pendingOffset_,
+                      reinterpret_cast<const char*>(pendingGrid_.constData()) + pendingOffset_,
+                      piece);
+    gridBuffer_.release();
+    pendingOffset_ += piece;
+    if (pendingOffset_ < bytes) {
+        return next();
+    }
+    pendingGrid_ = {};
+    return true;
+}
+
+// A timer, not a posted call: the timers and input that came meanwhile go
+// first.
+void GLWidget::writeGridPieceLater(int upload)
+{
+    QTimer::singleShot(1, this, [this, upload] {
+        if (writeGridPiece(upload)) {
+            fillColourBuffer();
+            redraw();
+        }
+    });
+}
+
 // The colours follow the heights of the grid in its buffer, which are those
 // of the last rebuild.
 void GLWidget::fillColourBuffer()
 {
     colourBuffer_.destroy();
-    if (!colourByHeight_ || !gridBuffer_.isCreated()) {
+    // A grid still on its way is coloured when its last piece is in.
+    if (!colourByHeight_ || !gridBuffer_.isCreated() || uploadingGrid()) {
         return;
     }
     QVector<QVector3D> grid(meshWidth_ * meshLength_);
@@ -509,7 +583,7 @@ void GLWidget::paintGL()
     drawDropStarts();
     drawAxes();
     // The whole picture follows from the event loop, in a frame of its own.
-    if (std::exchange(coarseFirst_, false)) {
+    if (!uploadingGrid() && std::exchange(coarseFirst_, false)) {
         QTimer::singleShot(0, this, [this] { update(); });
     }
 }
@@ -529,7 +603,7 @@ void GLWidget::loadCamera()
 
 void GLWidget::drawTerrain()
 {
-    DetailLevel* level = levelToDraw();
+    DetailLevel* level = uploadingGrid() ? nullptr : levelToDraw();
     drawnStride_ = level != nullptr ? level->stride : 1;
     if (level == nullptr) {
         return;

@@ -49,6 +49,12 @@ public:
     // The next frame draws the coarse level of a drag, and the frame after it
     // the whole picture: after long work, the window answers between the two.
     void drawCoarseFirst();
+    // The grid of the next rebuild, made on another thread (TerrainMesh's
+    // buildGrid of the filtered map): the rebuild only copies it to GL.
+    void usePreparedGrid(QVector<QVector3D> grid) { preparedGrid_ = std::move(grid); }
+    // Whether a large prepared grid is still being copied to GL, a piece an
+    // event; the terrain is drawn again once it is in.
+    bool uploadingGrid() const { return !pendingGrid_.isEmpty(); }
 
     // The filter list; positions are not checked.
     void addFilter(std::unique_ptr<Filter> filter);
@@ -126,6 +132,9 @@ private:
     void resetCamera();
     void clearMesh();
     void fillGridBuffer(const Map& map);
+    // Whether the last piece is in.
+    bool writeGridPiece(int upload);
+    void writeGridPieceLater(int upload);
     void fillColourBuffer();
     void fillPathBuffer(const Map& map);
     double aspectRatio() const;
@@ -159,5 +168,10 @@ private:
     // From the first move with a button held to the release of the last one.
     bool dragging_ = false;
     bool coarseFirst_ = false;
+    QVector<QVector3D> preparedGrid_;
+    QVector<QVector3D> pendingGrid_;
+    int pendingOffset_ = 0;
+    // Counts the grid's rebuilds: a piece of an older copy is not written.
+    int gridUpload_ = 0;
     int drawnStride_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "filters/erosionmasks.h"
 #include "terrain/map.h"
 #include "terrain/workprogress.h"
+#include "view/terrainmesh.h"
 #include "world/regionbuild.h"
 #include "world/worldbuild.h"
 
@@ -97,6 +98,9 @@ std::optional<TerrainJob::Terrain> TerrainJob::run(WorkProgress* progress) const
     }
     beginStage(progress, "running the drops", DropsBegin, 1.0);
     replayDrops(*terrain.filtered, drops_);
+    if (gridWanted_ && !cancelled(progress)) {
+        TerrainMesh::buildGrid(*terrain.filtered, terrain.grid);
+    }
     if (cancelled(progress)) {
         return std::nullopt;
     }

@@ -3,6 +3,8 @@
 #include "filters/filterpipeline.h"
 #include "world/worldrecipe.h"
 
+#include <QVector3D>
+#include <QVector>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,6 +44,10 @@ public:
         std::shared_ptr<const Map> base;
         std::unique_ptr<Map> filtered;
         std::vector<FilterRecord> appliedFilters;
+        // The view's grid of the filtered map (see TerrainMesh), when asked
+        // for: made here, on the job's thread, it is only copied to the GL
+        // buffer on the window's.
+        QVector<QVector3D> grid;
     };
 
     // reuse, when given, is the origin's base map, read and not rebuilt. With
@@ -53,6 +59,8 @@ public:
     // Erosion's masks for the job's filters: reset, then added to by every
     // erosion filter. The job does not own them.
     void setMasks(ErosionMasks* masks) { masks_ = masks; }
+    // Whether the terrain comes with the view's grid.
+    void setGridWanted(bool wanted) { gridWanted_ = wanted; }
 
     // The terrain, or nothing when progress was cancelled.
     std::optional<Terrain> run(WorkProgress* progress = nullptr) const;
@@ -64,6 +72,7 @@ private:
     std::shared_ptr<const Map> reuse_;
     bool keepBase_;
     ErosionMasks* masks_ = nullptr;
+    bool gridWanted_ = false;
 };
 
 // One world as the window and the command line hold it: its origin, its base

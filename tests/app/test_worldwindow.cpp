@@ -909,6 +909,11 @@ private slots:
         };
         whileResponsive([&] { window_->openWorldFile(file("busy.terravik")); });
         QCOMPARE(view().filteredMap()->width(), 1024u);
+        // The grid made in the background reached GL whole, in its pieces:
+        // the frame is the one of a grid written at once.
+        const QImage fromPieces = frameOf(view());
+        view().rebuildMesh();
+        QVERIFY(frameOf(view()) == fromPieces);
         form().addErosionMenu->actions().at(0)->trigger();
         whileResponsive([&] { form().actionUpdate->trigger(); });
         QCOMPARE(form().actionUndo->text(), QString("Undo Update"));

@@ -194,12 +194,11 @@ inline void whileAnswering(const std::function<void()>& command)
     answerModal<QDialog>(command, [](QDialog& dialog) { dialog.reject(); });
 }
 
-// Waits until the window builds nothing in the background any more: its
-// progress bar in the status bar is gone.
+// Waits until the window builds nothing in the background any more and has
+// taken in what it built.
 inline bool waitForBuilds(MainWindow& window, int milliseconds = 120000)
 {
-    auto* bar = window.findChild<QProgressBar*>(QStringLiteral("buildProgressBar"));
-    return bar != nullptr && QTest::qWaitFor([bar] { return bar->isHidden(); }, milliseconds);
+    return QTest::qWaitFor([&window] { return !window.isWorking(); }, milliseconds);
 }
 
 // Generator index, seed text (empty: "Random seed" stays checked), size, OK.
