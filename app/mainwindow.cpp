@@ -180,13 +180,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched != form_->widget) {
         return QMainWindow::eventFilter(watched, event);
     }
+    if (event->type() == QEvent::Leave) {
+        form_->cursorPlaceLabel->clear();
+    }
+    if (event->type() != QEvent::MouseMove && event->type() != QEvent::MouseButtonPress) {
+        return QMainWindow::eventFilter(watched, event);
+    }
     const auto* mouse = static_cast<QMouseEvent*>(event);
     if (event->type() == QEvent::MouseMove && mouse->buttons() == Qt::NoButton) {
         showCursorPlace(mouse->pos());
         return true;
-    }
-    if (event->type() == QEvent::Leave) {
-        form_->cursorPlaceLabel->clear();
     }
     if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton &&
         (mouse->modifiers() & Qt::ShiftModifier)) {
