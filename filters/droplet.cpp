@@ -105,6 +105,19 @@ ErosionBrush::ErosionBrush(double radius)
     }
 }
 
+namespace {
+
+// Lowers height by want, but not below base, and says by how much it went.
+inline float takenFrom(float& height, float want, float base)
+{
+    const float lowered = std::max(height - want, base);
+    const float taken = height - lowered;
+    height = lowered;
+    return taken;
+}
+
+} // namespace
+
 // Taking subtracts from the heights and adds to the erosion mask; laying down
 // adds to both the heights and the deposition mask.
 template <bool Take>
@@ -117,13 +130,24 @@ float ErosionBrush::spread(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, 
     }
     const std::size_t centre = std::size_t(x) * grid.length + y;
     float* mask = Take ? grid.erosion : grid.deposition;
+    float spread = 0.0f;
     for (const Row& row : rows_) {
         const std::size_t first = centre + std::ptrdiff_t(row.dx) * grid.length - row.halfSpan;
         const float* weights = weights_.data() + row.firstWeight;
         const int span = 2 * row.halfSpan + 1;
         float* heights = grid.heights + first;
+        if (Take) {
+            for (int k = 0; k < span; ++k) {
+                const float share = takenFrom(heights[k], amount * weights[k], grid.baseLevel);
+                spread = spread + share;
+                if (mask != nullptr) {
+                    mask[first + k] = mask[first + k] + share;
+                }
+            }
+            continue;
+        }
         for (int k = 0; k < span; ++k) {
-            heights[k] = Take ? heights[k] - amount * weights[k] : heights[k] + amount * weights[k];
+            heights[k] = heights[k] + amount * weights[k];
         }
         if (mask != nullptr) {
             for (int k = 0; k < span; ++k) {
@@ -131,7 +155,7 @@ float ErosionBrush::spread(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, 
             }
         }
     }
-    return amount;
+    return Take ? spread : amount;
 }
 
 template <bool Take>
@@ -157,22 +181,28 @@ float ErosionBrush::spreadChecked(ErosionGrid& grid, std::uint32_t x, std::uint3
         return 0.0f;
     }
     float* mask = Take ? grid.erosion : grid.deposition;
+    float spread = 0.0f;
     for (const Row& row : rows_) {
         for (int dy = -row.halfSpan; dy <= row.halfSpan; ++dy) {
             if (!inside(row, dy)) {
                 continue;
             }
             const double raw = rawWeights_[row.firstWeight + std::size_t(dy + row.halfSpan)];
-            const float share = amount * float(raw / total);
             const std::size_t index = std::size_t(std::int64_t(x) + row.dx) * grid.length +
                                       std::size_t(std::int64_t(y) + dy);
-            grid.heights[index] = Take ? grid.heights[index] - share : grid.heights[index] + share;
+            float share = amount * float(raw / total);
+            if (Take) {
+                share = takenFrom(grid.heights[index], share, grid.baseLevel);
+                spread = spread + share;
+            } else {
+                grid.heights[index] = grid.heights[index] + share;
+            }
             if (mask != nullptr) {
                 mask[index] = mask[index] + share;
             }
         }
     }
-    return amount;
+    return Take ? spread : amount;
 }
 
 DropletModel::DropletModel(const DropletConstants& constants, double radius)

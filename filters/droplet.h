@@ -4,6 +4,15 @@
 #include <cstdint>
 #include <vector>
 
+// Heights beyond this size, like inf and NaN, are walls that erosion leaves
+// alone: below it no sum of droplets or slides can overflow a float.
+constexpr float kErodibleHeight = 18446744073709551616.0f; // 2^64
+
+inline bool isErodible(float height)
+{
+    return height >= -kErodibleHeight && height <= kErodibleHeight;
+}
+
 // Heights and masks that droplets work on: float arrays in a map's own order
 // (x-major, point (x, y) at x * length + y). The masks are all present or all
 // null.
@@ -17,18 +26,14 @@ struct ErosionGrid
     std::uint32_t length = 0;
     // When some height is not erodible, every brush checks each of its points.
     bool everyHeightErodible = false;
+    // Rain lowers no point below this: the lowest height the land had before
+    // it, its base level, as streams cut down to the sea and not below. Without
+    // it, the droplets that take their load over the map's edge dig that edge
+    // ever deeper once there are a few of them per point.
+    float baseLevel = -kErodibleHeight;
 
     bool hasMasks() const { return erosion != nullptr; }
 };
-
-// Heights beyond this size, like inf and NaN, are walls that erosion leaves
-// alone: below it no sum of droplets or slides can overflow a float.
-constexpr float kErodibleHeight = 18446744073709551616.0f; // 2^64
-
-inline bool isErodible(float height)
-{
-    return height >= -kErodibleHeight && height <= kErodibleHeight;
-}
 
 bool everyHeightErodible(const float* heights, std::size_t count);
 
@@ -43,11 +48,12 @@ public:
     // How far, in points along either axis, the brush reaches from its centre.
     int reach() const { return reach_; }
 
-    // Takes amount * weight from each point of the brush around node (x, y)
-    // (and adds it to the erosion mask). Near the map's edge, or next to
-    // heights that are not erodible, only the erodible points on the map take
-    // part, their weights normalised again among themselves. Returns what it
-    // took: amount, or 0 when no point could take part.
+    // Takes amount * weight from each point of the brush around node (x, y),
+    // but none below the grid's base level (and adds what it took to the
+    // erosion mask). Near the map's edge, or next to heights that are not
+    // erodible, only the erodible points on the map take part, their weights
+    // normalised again among themselves. Returns what it took: at most
+    // amount, 0 when no point could take part.
     float erode(ErosionGrid& grid, std::uint32_t x, std::uint32_t y, float amount) const
     {
         return spread<true>(grid, x, y, amount);

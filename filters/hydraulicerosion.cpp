@@ -75,6 +75,18 @@ float inCell(std::uint32_t cell, float fraction)
     return value < next ? value : std::nextafter(next, 0.0f);
 }
 
+// The lowest height that is erodible; with none, any.
+float lowestErodible(const std::vector<float>& heights)
+{
+    float low = kErodibleHeight;
+    for (const float height : heights) {
+        if (isErodible(height)) {
+            low = std::min(low, height);
+        }
+    }
+    return low;
+}
+
 // The map's height unit: its range of erodible heights over its longer side,
 // times kUnitsPerSlope.
 double heightUnit(const std::vector<float>& heights, std::uint32_t width, std::uint32_t length)
@@ -345,6 +357,7 @@ HydraulicErosion::Outcome HydraulicErosion::erode(const Map& input, Map& output,
     grid.width = input.width();
     grid.length = input.length();
     grid.everyHeightErodible = everyHeightErodible(heights.data(), heights.size());
+    grid.baseLevel = lowestErodible(heights);
     if (run.masks != nullptr && run.masks->fits(input)) {
         grid.erosion = run.masks->erosion.data();
         grid.deposition = run.masks->deposition.data();

@@ -15,7 +15,8 @@
 // radius while under capacity, lays a share (deposition rate) of its surplus
 // on its cell when over capacity, fills the pit behind it when it climbs, and
 // evaporates. It ends after its lifetime, laying down what it carries, or
-// when it leaves the map, taking its load over the edge.
+// when it leaves the map, taking its load over the edge. No point is worn
+// below the land's lowest height before the rain, its base level.
 //
 // The same settings suit every map: the model measures heights in a unit of
 // the map's own, 64 times its height range divided by its longer side, so

@@ -19,6 +19,7 @@
 #include "fuzzsupport.h"
 
 #include <QThreadPool>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -103,11 +104,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    sameFloats(one.masks.deposition, three.masks.deposition) &&
                    sameFloats(one.masks.flow, three.masks.flow),
                "the same masks on 1 and 3 threads");
+    float lowest = kErodibleHeight;
+    for (const MapPoint& point : map.points()) {
+        if (isErodible(point.z())) {
+            lowest = std::min(lowest, point.z());
+        }
+    }
     for (std::size_t i = 0; i < map.points().size(); ++i) {
         const float before = map.points()[i].z();
         const float after = one.map->points()[i].z();
         if (isErodible(before)) {
             FUZZ_CHECK(std::isfinite(after), "a finite height stays finite");
+            FUZZ_CHECK(after >= lowest, "no height worn below the land's lowest");
         } else {
             FUZZ_CHECK(bitsOf(after) == bitsOf(before), "a wall stays as it was");
         }

@@ -303,6 +303,35 @@ private slots:
         QVERIFY(sumOf(masks.flow) > 0.0);
     }
 
+    // Rain heavy enough to wear the mountains down digs no point below the
+    // land's lowest: without that floor the droplets that carry their load
+    // over the edge dig the edge a hundred units deep.
+    void heavyRainStopsAtTheLowestPoint_data()
+    {
+        QTest::addColumn<MapMaker>("terrain");
+        QTest::addColumn<int>("dropletsPerPoint");
+        QTest::newRow("chain 64x64") << MapMaker([] { return generated(2, 64, 64); }) << 20;
+        QTest::newRow("peaks 50x40, lowered below 0") << MapMaker([] {
+            auto map = generated(1, 50, 40);
+            for (MapPoint& point : map->points())
+                point.setZ(point.z() - 500.0f);
+            return map;
+        }) << 30;
+    }
+    void heavyRainStopsAtTheLowestPoint()
+    {
+        QFETCH(MapMaker, terrain);
+        QFETCH(int, dropletsPerPoint);
+        const auto map = terrain();
+        const auto eroded =
+            hydraulic(dropletsPerPoint * int(map->points().size()), 30)->apply(*map);
+        const std::vector<float> before = heightsOf(*map);
+        const std::vector<float> after = heightsOf(*eroded);
+        const float lowest = *std::min_element(before.begin(), before.end());
+        QCOMPARE(*std::min_element(after.begin(), after.end()), lowest);
+        QVERIFY(sumOf(after) < sumOf(before));
+    }
+
     // Maps large enough for several tiles of each colour in a batch; every
     // height and mask the same bits on one, two and three threads.
     void sameBitsOnAnyThreadCount_data()
