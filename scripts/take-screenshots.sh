@@ -26,7 +26,8 @@ images="$root/docs/images"
 mkdir -p "$images"
 max_bytes=$((200 * 1024))
 status=0
-for shot in new-world smoothed filter-dialog drop-path file-menu colour-by-height; do
+for shot in new-world smoothed filter-dialog drop-path file-menu colour-by-height \
+  erosion-before erosion-after; do
   # Without dithering the flat colours of a screenshot stay flat.
   convert "$raw/$shot.png" -strip +dither -colors 256 "PNG8:$images/$shot.png"
   size=$(stat -c %s "$images/$shot.png")

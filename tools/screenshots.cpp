@@ -8,12 +8,15 @@
 #include "app/newworlddialog.h"
 #include "drop/waterdrop.h"
 #include "filters/editfilterdialog.h"
+#include "filters/hydraulicerosion.h"
 #include "terrain/map.h"
 #include "tools/dropstartpicker.h"
 #include "tools/screencapture.h"
 #include "view/glwidget.h"
 #include "view/terrainmesh.h"
 #include "windowdriver.h"
+#include "world/worldfile.h"
+#include "world/worldrecipe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +32,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QVector3D>
 #include <QWheelEvent>
@@ -57,9 +61,17 @@ const char* const ChainSeed = "Terravik";
 constexpr int ChainSize = 99;
 const QPoint ColourCameraTurn(-30, 20);
 
-// The starting camera sees only the middle of the world.
-constexpr int WheelNotchesOut = 9;
-const QPoint CameraTurn(50, 0);
+// New worlds come framed; the mouse rests a little below the middle.
+const QPoint TerrainPointer(0, 40);
+
+// A mountain chain before and after rain, its drops a little further apart.
+const char* const ErosionSeed = "Highlands";
+constexpr std::uint32_t ErosionSize = 160;
+constexpr int ErosionDroplets = 100000;
+constexpr double ErosionDropSpacing = 16.0;
+// Steps enough for every drop to come to rest or leave the map.
+constexpr std::int64_t ErosionDropSteps = 100000;
+const QPoint ErosionCameraTurn(-30, 40);
 
 // The drops whose paths are shown, at least this many map units apart.
 constexpr int DropCount = 5;
@@ -119,7 +131,7 @@ public:
     {
         showWindow();
         makeWorld();
-        frameWorld();
+        pointAtTerrain();
         bool ok = capture("new-world.png", screenRect(&window_));
         addSmoothingFilter();
         form_.actionUpdate->trigger();
@@ -130,6 +142,7 @@ public:
         ok = captureFileMenu() && ok;
         showChainInColour();
         ok = capture("colour-by-height.png", screenRect(&window_)) && ok;
+        ok = captureErosion() && ok;
         return ok;
     }
 
@@ -148,12 +161,63 @@ private:
             window_, {MountainPeaks, QString::fromLatin1(SeedText), WorldSize, WorldSize});
     }
 
-    // Backs the camera off until the whole world fits and turns it a little,
-    // so the peaks stand out against the background.
-    void frameWorld()
+    // The mouse rests over the terrain, as a user's would: the status bar
+    // reads out the place under it.
+    void pointAtTerrain()
     {
-        turnWheel(form_.widget, WheelNotchesOut);
-        dragFromCentre(form_.widget, Qt::RightButton, CameraTurn);
+        QWidget* view = form_.widget;
+        const QPoint place = view->rect().center() + TerrainPointer;
+        QMouseEvent move(QEvent::MouseMove, place, view->mapToGlobal(place), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+    }
+
+    // One world opened from a file twice, as it comes and rained on, with
+    // the same drops: they run down the valleys the rain carved.
+    bool captureErosion()
+    {
+        QTemporaryDir files;
+        WorldRecipe recipe;
+        recipe.origin = {ChainGenerator, SeedRecord::ofText(ErosionSeed), ErosionSize, ErosionSize,
+                         std::nullopt};
+        const QString before = files.filePath(QStringLiteral("before.terravik"));
+        const QString after = files.filePath(QStringLiteral("after.terravik"));
+        HydraulicErosion rain(QStringLiteral("Rain"));
+        HydraulicErosion::Settings settings;
+        settings.droplets = ErosionDroplets;
+        rain.setSettings(settings);
+        recipe.filters.emplace_back(rain);
+        // The drops start where they run farthest on the carved land.
+        if (!WorldFile::save(after, recipe).isEmpty() || !open(after)) {
+            return false;
+        }
+        for (const QPointF& start :
+             farthestDropStarts(*form_.widget->filteredMap(), DropCount, ErosionDropSpacing)) {
+            recipe.drops.push_back({float(start.x()), float(start.y()), ErosionDropSteps});
+        }
+        if (!WorldFile::save(after, recipe).isEmpty()) {
+            return false;
+        }
+        recipe.filters.clear();
+        if (!WorldFile::save(before, recipe).isEmpty()) {
+            return false;
+        }
+        bool ok = open(before) && capture("erosion-before.png", screenRect(&window_));
+        ok = open(after) && capture("erosion-after.png", screenRect(&window_)) && ok;
+        return ok;
+    }
+
+    // Opens a world file, framed and turned a little, and waits for it.
+    bool open(const QString& path)
+    {
+        WindowDriver::whileAnswering([&] { window_.openWorldFile(path); });
+        if (!WindowDriver::waitForBuilds(window_)) {
+            return false;
+        }
+        form_.actionCenter->trigger();
+        dragFromCentre(form_.widget, Qt::RightButton, ErosionCameraTurn);
+        form_.actionFitWorld->trigger();
+        return form_.widget->filteredMap() != nullptr;
     }
 
     void addSmoothingFilter()
