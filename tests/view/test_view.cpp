@@ -15,6 +15,21 @@ using namespace WindowDriver;
 
 namespace {
 
+// The camera's matrices as the fixed-function pipeline made them with GLU.
+void loadGluMatrices(const CameraRecord& c, double aspect, double far)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0.0, -double(c.distance), -double(c.distance), c.centerX, c.centerY, 0.0, 0.0, 1.0,
+              0.0);
+    glRotatef(float(c.xRotation * 0.0625), 1.0f, 0.0f, 0.0f);
+    glRotatef(float(c.yRotation * 0.0625), 0.0f, 1.0f, 0.0f);
+    glRotatef(float(c.zRotation * 0.0625), 0.0f, 0.0f, 1.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(30.0, aspect, double(0.1f), far);
+}
+
 // Counts frames so that the tests see which operations redraw. With asBefore
 // it draws as the view drew before its terrain went to GL buffers: a triangle
 // list of three copies of each vertex and a line list per drop, read from
@@ -55,17 +70,7 @@ private:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
         const CameraRecord c = camera();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        gluLookAt(0.0, -double(c.distance), -double(c.distance), c.centerX, c.centerY, 0.0, 0.0,
-                  1.0, 0.0);
-        glRotatef(float(c.xRotation * 0.0625), 1.0f, 0.0f, 0.0f);
-        glRotatef(float(c.yRotation * 0.0625), 0.0f, 1.0f, 0.0f);
-        glRotatef(float(c.zRotation * 0.0625), 0.0f, 0.0f, 1.0f);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(30.0, double(width()) / double(height()), double(0.1f),
-                       CameraView::farPlane(c, bounds));
+        loadGluMatrices(c, double(width()) / double(height()), CameraView::farPlane(c, bounds));
         glEnableClientState(GL_VERTEX_ARRAY);
         qglColor(Qt::white);
         if (!colours.isEmpty()) {
@@ -436,16 +441,7 @@ private slots:
             c.centerY = std::round(uniform(-64, 64)) * 0.03125;
             c.distance = float(uniform(-80, 80));
             const double aspect = uniform(0.2, 5), far = k % 2 == 0 ? 100 : uniform(100, 5000);
-            glMatrixMode(GL_MODELVIEW);
-            glLoadIdentity();
-            gluLookAt(0.0, -double(c.distance), -double(c.distance), c.centerX, c.centerY, 0.0, 0.0,
-                      1.0, 0.0);
-            glRotatef(float(c.xRotation * 0.0625), 1.0f, 0.0f, 0.0f);
-            glRotatef(float(c.yRotation * 0.0625), 0.0f, 1.0f, 0.0f);
-            glRotatef(float(c.zRotation * 0.0625), 0.0f, 0.0f, 1.0f);
-            glMatrixMode(GL_PROJECTION);
-            glLoadIdentity();
-            gluPerspective(30.0, aspect, double(0.1f), far);
+            loadGluMatrices(c, aspect, far);
             const std::pair<GLenum, QMatrix4x4> matrices[] = {
                 {GL_MODELVIEW_MATRIX, CameraView::modelView(c)},
                 {GL_PROJECTION_MATRIX, CameraView::projection(aspect, far)}};
