@@ -102,7 +102,8 @@ private slots:
         QVERIFY2(TERRAVIK_SANITIZE_BUILD || growth < 8 * 1024, qPrintable(QString::number(growth)));
 
         // Undoing everything the history holds goes back to where it starts, an empty
-        // window when it holds every step; redoing everything brings the same world back.
+        // window when it holds every step; redoing as many steps brings the same world back
+        // (the monkey's last actions may have left steps to redo beyond it).
         const auto shown = [&form] {
             QByteArray bits;
             for (const Map* map : {form.widget->baseMap(), form.widget->filteredMap()})
@@ -120,12 +121,16 @@ private slots:
         const QByteArray last = shown();
         const bool fromTheStart = window.history()->count() < window.history()->undoLimit();
         // A large terrain comes back in the background, undo waiting meanwhile.
-        while (waitForBuilds(window) && form.actionUndo->isEnabled())
+        int undone = 0;
+        for (; waitForBuilds(window) && form.actionUndo->isEnabled(); ++undone)
             form.actionUndo->trigger();
         if (fromTheStart)
             QVERIFY(!form.widget->hasBaseMap() && form.filterListWidget->count() == 0);
-        while (waitForBuilds(window) && form.actionRedo->isEnabled())
+        for (int redone = 0; redone < undone; ++redone) {
+            QVERIFY(waitForBuilds(window) && form.actionRedo->isEnabled());
             form.actionRedo->trigger();
+        }
+        QVERIFY(waitForBuilds(window));
         QVERIFY(shown() == last);
     }
 };
