@@ -1,5 +1,6 @@
 #include "app/elidingstatusbar.h"
 #include "app/preferences.h"
+#include "app/statustexts.h"
 #include "drop/waterdrop.h"
 #include "exports/exportformat.h"
 #include "exports/heightmap.h"
@@ -225,6 +226,11 @@ private slots:
         QCOMPARE(statusMessage(),
                  QStringLiteral("Result: %1 steps. Drops: 0 running, 1 at rest, 0 left the map.")
                      .arg(view().filteredMap()->drops().back()->stepCount()));
+        for (const auto& [steps, said] :
+             {std::pair{0L, "Next: 0 steps. "}, std::pair{1L, "Next: 1 step. "},
+              std::pair{2L, "Next: 2 steps. "}})
+            QVERIFY(StatusTexts::dropState(QStringLiteral("Next"), steps, *view().filteredMap())
+                        .startsWith(QLatin1String(said)));
         // A start refused off the map leaves the drop buttons as they were.
         form().doubleSpinBoxGoutteX->setValue(99);
         warningOf([this] { click(form().pushButtonGoutteLancer); });
@@ -597,6 +603,8 @@ private slots:
             Preferences::addRecentFile(file(name));
         QCOMPARE(recentActions().size(), 8);
         QCOMPARE(recentActions().at(7)->data().toString(), file("1"));
+        form().actionClearRecentFiles->trigger();
+        QVERIFY(recentActions().isEmpty());
 
         QVERIFY(runNewWorld(*window_, {0, QStringLiteral("third"), 10, 10}));
         QMimeData data;
