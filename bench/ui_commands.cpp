@@ -358,29 +358,19 @@ void BM_OpenWhileAnswering(benchmark::State& state)
 {
     QTemporaryDir folder;
     const QString path = writeFilteredWorld(folder, int(state.range(0)));
-    qint64 worst = 0;
+    WindowDriver::LatenessProbe probe;
     for (auto _ : state) {
         MainWindow window;
         window.form()->widget->setFixedSize(kViewWidth, kViewLength);
         window.show();
         QApplication::processEvents();
-        QElapsedTimer clock;
-        qint64 last = 0;
-        QTimer tick;
-        tick.setInterval(10);
-        QObject::connect(&tick, &QTimer::timeout, [&] {
-            const qint64 now = clock.elapsed();
-            worst = std::max(worst, now - last - 10);
-            last = now;
-        });
-        clock.start();
-        tick.start();
+        probe.start();
         window.openWorldFile(path);
         WindowDriver::waitForBuilds(window);
-        tick.stop();
+        probe.stop();
         QApplication::processEvents();
     }
-    state.counters["worst_late_ms"] = double(worst);
+    state.counters["worst_late_ms"] = double(probe.worstLate());
 }
 
 // Undo and redo of Update on such a world (a filter removed, then applied):

@@ -201,6 +201,40 @@ inline bool waitForBuilds(MainWindow& window, int milliseconds = 120000)
     return QTest::qWaitFor([&window] { return !window.isWorking(); }, milliseconds);
 }
 
+// How well the window answers: a timer asks to fire every 10 ms while a command
+// runs, and the latest tick says how long one event kept the loop.
+class LatenessProbe
+{
+public:
+    LatenessProbe()
+    {
+        tick_.setInterval(Interval);
+        QObject::connect(&tick_, &QTimer::timeout, [this] {
+            const qint64 now = clock_.elapsed();
+            worst_ = std::max(worst_, now - last_ - Interval);
+            last_ = now;
+        });
+    }
+
+    void start()
+    {
+        clock_.start();
+        last_ = 0;
+        tick_.start();
+    }
+    void stop() { tick_.stop(); }
+
+    // Milliseconds, over every run since the probe was made.
+    qint64 worstLate() const { return worst_; }
+
+private:
+    static constexpr int Interval = 10;
+    QTimer tick_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 worst_ = 0;
+};
+
 // Generator index, seed text (empty: "Random seed" stays checked), size, OK.
 struct NewWorldChoice
 {
