@@ -75,32 +75,31 @@ float inCell(std::uint32_t cell, float fraction)
     return value < next ? value : std::nextafter(next, 0.0f);
 }
 
-// The lowest height that is erodible; with none, any.
-float lowestErodible(const std::vector<float>& heights)
+// The lowest and highest erodible heights; with none, low lies above high.
+struct ErodibleRange
 {
     float low = kErodibleHeight;
+    float high = -kErodibleHeight;
+};
+
+ErodibleRange erodibleRange(const std::vector<float>& heights)
+{
+    ErodibleRange range;
     for (const float height : heights) {
         if (isErodible(height)) {
-            low = std::min(low, height);
+            range.low = std::min(range.low, height);
+            range.high = std::max(range.high, height);
         }
     }
-    return low;
+    return range;
 }
 
 // The map's height unit: its range of erodible heights over its longer side,
 // times kUnitsPerSlope.
-double heightUnit(const std::vector<float>& heights, std::uint32_t width, std::uint32_t length)
+double heightUnit(const ErodibleRange& range, std::uint32_t width, std::uint32_t length)
 {
-    float low = kErodibleHeight;
-    float high = -kErodibleHeight;
-    for (const float height : heights) {
-        if (isErodible(height)) {
-            low = std::min(low, height);
-            high = std::max(high, height);
-        }
-    }
     const double unit =
-        (double(high) - double(low)) / double(std::max(width, length)) * kUnitsPerSlope;
+        (double(range.high) - double(range.low)) / double(std::max(width, length)) * kUnitsPerSlope;
     return unit >= 0x1p-100 ? unit : 1.0;
 }
 
@@ -357,7 +356,8 @@ HydraulicErosion::Outcome HydraulicErosion::erode(const Map& input, Map& output,
     grid.width = input.width();
     grid.length = input.length();
     grid.everyHeightErodible = everyHeightErodible(heights.data(), heights.size());
-    grid.baseLevel = lowestErodible(heights);
+    const ErodibleRange range = erodibleRange(heights);
+    grid.baseLevel = range.low;
     if (run.masks != nullptr && run.masks->fits(input)) {
         grid.erosion = run.masks->erosion.data();
         grid.deposition = run.masks->deposition.data();
@@ -367,7 +367,7 @@ HydraulicErosion::Outcome HydraulicErosion::erode(const Map& input, Map& output,
     Outcome outcome;
     if (input.width() >= 2 && input.length() >= 2) {
         const DropletModel model(
-            constantsFor(settings_, heightUnit(heights, input.width(), input.length())),
+            constantsFor(settings_, heightUnit(range, input.width(), input.length())),
             settings_.radius);
         const DropletSchedule schedule(settings_, input,
                                        model.reach(std::max(input.width(), input.length())));
