@@ -2,9 +2,9 @@
 #include "filters/thermalerosion.h"
 #include "generators/generatorchoice.h"
 #include "generators/mapbuilder.h"
+#include "poolsize.h"
 #include "terrain/map.h"
 
-#include <QThreadPool>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -15,22 +15,6 @@ std::unique_ptr<Map> world(int generator, std::uint32_t side)
     builder->setSeed(QByteArray("Terravik")).setWidth(int(side)).setLength(int(side));
     return builder->build();
 }
-
-// The pool's size for one benchmark, back to what it was after.
-class PoolSize
-{
-public:
-    explicit PoolSize(int threads) : old_(QThreadPool::globalInstance()->maxThreadCount())
-    {
-        QThreadPool::globalInstance()->setMaxThreadCount(threads);
-    }
-    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(old_); }
-    PoolSize(const PoolSize&) = delete;
-    PoolSize& operator=(const PoolSize&) = delete;
-
-private:
-    int old_;
-};
 
 // A 1024 x 1024 mountain chain, one droplet per point: 1,048,576 droplets of
 // lifetime 30 and radius 3, on state.range(0) threads.

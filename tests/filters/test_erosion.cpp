@@ -5,9 +5,9 @@
 #include "generators/generatorchoice.h"
 #include "generators/mapbuilder.h"
 #include "maps.h"
+#include "poolsize.h"
 #include "terrain/workprogress.h"
 
-#include <QThreadPool>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -129,21 +129,6 @@ float steepestSlope(const Map& map)
     }
     return steepest;
 }
-
-class PoolSize
-{
-public:
-    explicit PoolSize(int threads) : old_(QThreadPool::globalInstance()->maxThreadCount())
-    {
-        QThreadPool::globalInstance()->setMaxThreadCount(threads);
-    }
-    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(old_); }
-    PoolSize(const PoolSize&) = delete;
-    PoolSize& operator=(const PoolSize&) = delete;
-
-private:
-    int old_;
-};
 
 } // namespace
 

@@ -8,10 +8,10 @@
 #include "generators/generatorchoice.h"
 #include "generators/peak.h"
 #include "generators/peakbounds.h"
+#include "poolsize.h"
 #include "terrain/platformrandom.h"
 #include "view/terrainmesh.h"
 
-#include <QThreadPool>
 #include <QtTest>
 #include <array>
 #include <cstring>
@@ -21,12 +21,6 @@ namespace {
 
 // The pool sizes every fast path must agree under; 1 runs serially.
 constexpr int kThreadCounts[] = {1, 3};
-
-struct PoolSize
-{
-    explicit PoolSize(int threads) { QThreadPool::globalInstance()->setMaxThreadCount(threads); }
-    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount()); }
-};
 
 std::uint32_t bitsOf(float value)
 {
